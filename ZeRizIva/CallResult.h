@@ -1,0 +1,62 @@
+#pragma once
+// The recorded outcome of the last system or COM call made through an object,
+// able to say it as a sentence.
+#include <string>
+
+class CallResultBase {
+public:
+    virtual ~CallResultBase() = default;
+    virtual bool succeeded() const = 0;
+    bool failed() const { return !succeeded(); }
+    const std::wstring& FunctionName() const { return functionName_; }
+    virtual std::wstring Description() const = 0;
+    std::wstring OutcomeText() const { return succeeded() ? SuccessText() : FailureText(); }
+    virtual std::wstring CategoryName() const = 0;
+    std::wstring SuccessText() const { return functionName_ + L" succeeded."; }
+    // "<function> failed: <category> error: <code>: <description>"
+    std::wstring FailureText() const;
+
+protected:
+    virtual std::wstring CodeText() const = 0;
+    std::wstring functionName_;
+};
+
+class SystemCallResult : public CallResultBase {
+public:
+    bool succeeded() const override { return code_ == 0; }
+    unsigned long Code() const { return code_; }
+    std::wstring Description() const override;
+    std::wstring CategoryName() const override { return L"Windows"; }
+    void Assign(const SystemCallResult& other) { Set(other.functionName_, other.code_); }
+    void Set(std::wstring functionName, unsigned long code)
+    {
+        functionName_ = std::move(functionName);
+        code_ = code;
+    }
+
+protected:
+    std::wstring CodeText() const override { return std::to_wstring(code_); }
+
+private:
+    unsigned long code_ = 0;
+};
+
+class ComCallResult : public CallResultBase {
+public:
+    bool succeeded() const override { return code_ >= 0; }
+    long Code() const { return code_; }
+    std::wstring Description() const override;
+    std::wstring CategoryName() const override { return L"COM"; }
+    void Assign(const ComCallResult& other) { Set(other.functionName_, other.code_); }
+    void Set(std::wstring functionName, long code)
+    {
+        functionName_ = std::move(functionName);
+        code_ = code;
+    }
+
+protected:
+    std::wstring CodeText() const override { return std::to_wstring(code_); }
+
+private:
+    long code_ = 0;
+};

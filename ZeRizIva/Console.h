@@ -1,0 +1,9 @@
+#pragma once
+// Lines on standard output and standard error: each ends with a line end and is
+// flushed at once, converted from the ANSI code page to the console's.
+#include <string_view>
+
+void WriteLine(std::string_view ansiText);
+void WriteErrorLine(std::string_view ansiText);
+// Text without an added line end (the usage text brings its own).
+void WriteText(std::string_view ansiText);

@@ -1,0 +1,4 @@
+#include "StructuredException.h"
+
+// Native builds have no structured exceptions.
+void InstallStructuredExceptionTranslator() {}

@@ -1,0 +1,15 @@
+#pragma once
+// Small text rules shared by every part of the installer.
+#include <string>
+#include <string_view>
+
+// Joins a directory and a name with exactly one backslash between them. A final
+// byte of the directory counts as a backslash only when it is not the second
+// byte of a double-byte character.
+std::string PathJoin(std::string_view directory, std::string_view name);
+
+// Version texts ("4.07", "4.10") compare as byte strings, never as numbers.
+int CompareVersionTexts(std::string_view a, std::string_view b);
+
+// True when the text ends with a backslash byte that is not a trail byte.
+bool EndsWithBackslash(std::string_view text);

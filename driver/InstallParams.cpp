@@ -1,0 +1,7 @@
+#include "InstallParams.h"
+
+InstallParams& Params()
+{
+    static InstallParams params;
+    return params;
+}

@@ -1,0 +1,20 @@
+#pragma once
+// The process-wide parameters of the installation: written by the driver before
+// the first install step, read by the steps.
+#include <string>
+
+class CmdLine;
+
+struct InstallParams {
+    bool interactive = false;
+    bool force = false;
+    bool noRollback = false;
+    bool acceptEULA = false;
+    std::string installDir;          // ANSI code page
+    std::string mainProgramPath;     // installDir joined with velantrix.exe
+    std::string uninstallParams;     // grows as the steps append their switches
+    std::string uninstallerPath;     // installDir joined with uninst.exe
+    CmdLine* cmdLine = nullptr;      // owned by the entry routine
+};
+
+InstallParams& Params();

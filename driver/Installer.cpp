@@ -1,0 +1,93 @@
+#include "Installer.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "CmdLine.h"
+#include "InstallParams.h"
+#include "InstallerOptions.h"
+#include "Product.h"
+#include "ZeRizIva/Console.h"
+#include "ZeRizIva/Exceptions.h"
+#include "ZeRizIva/Text.h"
+#include "ui/MessageBox.h"
+
+namespace {
+
+// What the flow decides and the dialog may change.
+struct RunChoices {
+    bool allUsers = true;
+    bool desktopIcon = true;
+    bool launchWhenDone = true;
+    std::string buttonCaption = "Install";
+    std::string existingVersion;
+};
+
+void ReadUnattendedOptions(CmdLine& cmdLine, RunChoices& choices)
+{
+    ParseInstallerOptions(cmdLine);
+    if (cmdLine.HasSwitch(L"installForMeOnly"))
+        choices.allUsers = false;
+    choices.desktopIcon = !cmdLine.HasSwitch(L"noDesktopIcon");
+    cmdLine.CheckAllUsed(false);
+}
+
+void RequireAcceptedAgreement()
+{
+    if (Params().acceptEULA)
+        return;
+    WriteErrorLine("Missing -acceptEULA parameter to indicate your acceptance of the Velantrix");
+    WriteErrorLine("End-User License Agreement. Please run this installer without parameters to");
+    WriteErrorLine("read the EULA, then supply -acceptEULA for unattended installation.");
+    throw SilentExit(140);
+}
+
+void ReportCompletion()
+{
+    const std::string completed = std::string(product::kFullName) + " " + product::kVersion + " installation completed";
+    if (Params().interactive)
+        ShowMessageBox(completed + ".\n", "Installation Completed", MB_ICONINFORMATION);
+    WriteLine(completed);
+}
+
+} // namespace
+
+int RunInstaller()
+{
+    InstallParams& params = Params();
+    RunChoices choices;
+    // Not built yet: IsUserAdmin chooses the default scope.
+
+    CmdLine cmdLine(GetCommandLineW(), InstallerCmdLineFlags());
+    params.cmdLine = &cmdLine;
+    params.interactive = IsInteractiveCommandLine(cmdLine);
+
+    // Not built yet: the integrity self-check.
+
+    if (params.interactive) {
+        // Not built yet: the earlier installation's directory as the default.
+    } else {
+        ReadUnattendedOptions(cmdLine, choices);
+    }
+
+    // Not built yet: the system requirements check, the earlier version.
+
+    if (params.interactive) {
+        // Not built yet: the installer dialog; without it nothing is accepted.
+        throw SilentExit(202);
+    }
+    RequireAcceptedAgreement();
+
+    // Not built yet: removal of an earlier installation.
+
+    params.uninstallParams = std::string("\"-shareResWith=") + product::kSharedResourceOwner + "\"";
+    params.uninstallerPath = PathJoin(params.installDir, product::kUninstallerFile);
+    params.mainProgramPath = PathJoin(params.installDir, product::kMainProgramFile);
+
+    // Not built yet: the install steps, the search path, the shell notification
+    // and the commit.
+
+    ReportCompletion();
+    return 0;
+}

@@ -1,0 +1,52 @@
+#include "InstallerOptions.h"
+
+#include "CmdLine.h"
+#include "InstallParams.h"
+#include "Product.h"
+#include "ZeRizIva/Codepage.h"
+#include "ZeRizIva/Exceptions.h"
+
+unsigned InstallerCmdLineFlags() { return CmdLine::BackslashEscapes | CmdLine::DoubledQuotes | CmdLine::SlashOptions; }
+
+bool IsInteractiveCommandLine(const CmdLine& cmdLine)
+{
+    return cmdLine.PositionalCount() < 2 && !cmdLine.HasAnyOption();
+}
+
+void ParseInstallerOptions(CmdLine& cmdLine)
+{
+    if (cmdLine.IsHelpRequested())
+        throw SilentExit(200);
+    InstallParams& params = Params();
+    params.force = cmdLine.HasSwitch(L"force");
+    params.noRollback = cmdLine.HasSwitch(L"noRollback");
+    params.acceptEULA = cmdLine.HasSwitch(L"acceptEULA");
+    std::wstring directory;
+    if (cmdLine.GetOptionValue(L"installDir", directory))
+        params.installDir = WideToAnsi(directory);
+    if (params.installDir.empty())
+        throw CmdLine::Err(L"Missing '-installDir' parameter.");
+}
+
+const std::string& UsageText()
+{
+    static const std::string text = std::string("This program will install ") + product::kFullName + " " +
+                                    product::kVersion +
+                                    "\n"
+                                    "on the machine it is being run on.\n"
+                                    "\n"
+                                    "Velantrix is an SSH2 client for Windows 98/Me/NT/2000/XP/2003.\n"
+                                    "For more information, please visit " +
+                                    product::kWebSiteHost +
+                                    ".\n"
+                                    "\n"
+                                    "If this program is run without command line options, installation\n"
+                                    "will be performed in interactive mode. If run with command line\n"
+                                    "options, installation will be performed in unattended mode.\n"
+                                    "\n"
+                                    "Usage (unattended mode only):\n"
+                                    " VelantrixInstaller -installDir=directory\n"
+                                    "                    [-acceptEULA] [-force] [-noRollback]\n"
+                                    "                    [-installForMeOnly] [-noDesktopIcon]\n";
+    return text;
+}
