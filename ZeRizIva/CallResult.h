@@ -1,6 +1,7 @@
 #pragma once
 // The recorded outcome of the last system or COM call made through an object,
 // able to say it as a sentence.
+#include <cstdint>
 #include <string>
 
 class CallResultBase {
@@ -44,11 +45,11 @@ private:
 class ComCallResult : public CallResultBase {
 public:
     bool succeeded() const override { return code_ >= 0; }
-    long Code() const { return code_; }
+    std::int32_t Code() const { return code_; }
     std::wstring Description() const override;
     std::wstring CategoryName() const override { return L"COM"; }
     void Assign(const ComCallResult& other) { Set(other.functionName_, other.code_); }
-    void Set(std::wstring functionName, long code)
+    void Set(std::wstring functionName, std::int32_t code)
     {
         functionName_ = std::move(functionName);
         code_ = code;
@@ -58,5 +59,5 @@ protected:
     std::wstring CodeText() const override { return std::to_wstring(code_); }
 
 private:
-    long code_ = 0;
+    std::int32_t code_ = 0;  // an HRESULT
 };

@@ -1,5 +1,6 @@
 #pragma once
 // The exception classes every failure of the installer is reported with.
+#include <cstdint>
 #include <exception>
 #include <string>
 
@@ -61,7 +62,7 @@ public:
     using BaseExceptionEx::BaseExceptionEx;
 };
 
-class ComException : public BaseExceptionEx<long> {
+class ComException : public BaseExceptionEx<std::int32_t> {
 public:
     using BaseExceptionEx::BaseExceptionEx;
 };

@@ -1,0 +1,21 @@
+#!/bin/sh
+# The whole test suite on a fresh machine: installs what it needs, builds both
+# targets, runs the native and the Wine unit tests, then the end-to-end cases
+# that run the real installer under Wine (on a private X display).
+set -eu
+cd "$(dirname "$0")/.."
+scripts/setup-deps.sh
+scripts/build.sh
+
+ctest --test-dir build/host --output-on-failure
+
+# Message boxes need a display; CI has none.
+display=:$((90 + $$ % 9))
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true' EXIT INT TERM
+export DISPLAY="$display"
+sleep 1
+
+ctest --test-dir build/x64 --output-on-failure
+python3 -m unittest discover -s tests/e2e -t tests/e2e -v

@@ -1,0 +1,12 @@
+#!/bin/sh
+# Runs one Windows program under Wine for ctest, in a prefix of the build's own
+# (booted on first use; WINEPREFIX may name another).
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="${WINEPREFIX:-$here/../build/wine-ctest}"
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  mkdir -p "$WINEPREFIX"
+  flock "$WINEPREFIX/.boot-lock" sh -c '[ -f "$WINEPREFIX/system.reg" ] || { /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1; wineserver -w; }'
+fi
+exec /usr/lib/wine/wine64 "$@"

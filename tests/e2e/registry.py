@@ -1,0 +1,158 @@
+"""Reading and seeding Wine's registry files (system.reg, user.reg).
+
+The files are only complete once the prefix's wineserver has ended
+(Prefix.shutdown); seeding appends key blocks before anything runs.
+"""
+import re
+
+ROOTS = {"HKEY_LOCAL_MACHINE": "system.reg", "HKEY_CURRENT_USER": "user.reg"}
+
+REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ = 1, 2, 3, 4, 7
+
+
+def _unescape(text):
+    out, i = [], 0
+    while i < len(text):
+        c = text[i]
+        if c == "\\" and i + 1 < len(text):
+            n = text[i + 1]
+            if n == "x":
+                m = re.match(r"[0-9a-fA-F]{1,4}", text[i + 2:])
+                out.append(chr(int(m.group(0), 16)))
+                i += 2 + len(m.group(0))
+                continue
+            out.append({"n": "\n", "r": "\r", "t": "\t", "0": "\0"}.get(n, n))
+            i += 2
+            continue
+        out.append(c)
+        i += 1
+    return "".join(out)
+
+
+def _escape(text):
+    return text.replace("\\", "\\\\").replace('"', '\\"')
+
+
+def _split_quoted(text):
+    """The quoted string at the start of text, and the rest after it."""
+    assert text[0] == '"'
+    i = 1
+    while text[i] != '"':
+        i += 2 if text[i] == "\\" else 1
+    return _unescape(text[1:i]), text[i + 1:]
+
+
+def _decode_value(raw):
+    if raw.startswith('"'):
+        return REG_SZ, _split_quoted(raw)[0]
+    m = re.match(r"str\((\d+)\):(.*)", raw)
+    if m:
+        kind, text = int(m.group(1)), _split_quoted(m.group(2))[0]
+        if kind == REG_MULTI_SZ:
+            return kind, text.split("\0")[:-2] if text.endswith("\0\0") else text.rstrip("\0").split("\0")
+        return kind, text
+    if raw.startswith("dword:"):
+        return REG_DWORD, int(raw[6:], 16)
+    m = re.match(r"hex(?:\((\w+)\))?:(.*)", raw)
+    if m:
+        kind = int(m.group(1), 16) if m.group(1) else REG_BINARY
+        data = bytes(int(b, 16) for b in m.group(2).replace("\\", "").split(",") if b.strip())
+        return kind, data
+    raise ValueError(f"unknown registry value: {raw!r}")
+
+
+class Hive:
+    """Keys of one registry file: {lower-case path: Key}."""
+
+    def __init__(self, path):
+        self.keys = {}
+        key = None
+        lines = path.read_text(encoding="latin-1").split("\n")
+        i = 0
+        while i < len(lines):
+            line = lines[i]
+            while line.endswith("\\") and i + 1 < len(lines) and not line.startswith("["):
+                i += 1
+                line = line[:-1] + lines[i].strip()
+            i += 1
+            if line.startswith("["):
+                name = _unescape(line[1:line.rindex("]")])
+                key = self.keys.setdefault(name.lower(), Key(name))
+            elif key is not None and (line.startswith('"') or line.startswith("@")):
+                if line.startswith("@"):
+                    name, rest = "", line[1:]
+                else:
+                    name, rest = _split_quoted(line)
+                key.values[name.lower()] = (name,) + _decode_value(rest[1:])
+
+
+class Key:
+    def __init__(self, name):
+        self.name = name
+        self.values = {}
+
+    def get(self, name, default=None):
+        entry = self.values.get(name.lower())
+        return entry[2] if entry else default
+
+    def type_of(self, name):
+        entry = self.values.get(name.lower())
+        return entry[1] if entry else None
+
+    def names(self):
+        return sorted(entry[0] for entry in self.values.values())
+
+
+class Registry:
+    """The registry of a stopped prefix, addressed by full key paths."""
+
+    def __init__(self, prefix):
+        self.hives = {root: Hive(prefix.path / file) for root, file in ROOTS.items()}
+
+    def _split(self, path):
+        root, _, sub = path.partition("\\")
+        return self.hives[root.upper()], sub.lower()
+
+    def key(self, path):
+        hive, sub = self._split(path)
+        return hive.keys.get(sub)
+
+    def value(self, path, name, default=None):
+        key = self.key(path)
+        return key.get(name, default) if key else default
+
+    def subkeys(self, path):
+        hive, sub = self._split(path)
+        depth = sub.count("\\") + 1
+        return sorted(k.name.split("\\")[-1] for s, k in hive.keys.items()
+                      if s.startswith(sub + "\\") and s.count("\\") == depth)
+
+    def snapshot(self):
+        """Every key and value, for comparing a prefix before and after a run."""
+        result = {}
+        for root, hive in self.hives.items():
+            for sub, key in hive.keys.items():
+                result[f"{root}\\{sub}"] = {n: (t, v) for n, t, v in key.values.values()}
+        return result
+
+
+def seed(prefix, path, values):
+    """Appends a key with values to a stopped prefix's registry file.
+
+    values: {name: str | int (REG_DWORD) | ("expand", str) | ("multi", [str])}; name "" is the default value.
+    """
+    root, _, sub = path.partition("\\")
+    lines = [f"\n[{_escape(sub)}] 0"]
+    for name, value in values.items():
+        left = "@" if name == "" else f'"{_escape(name)}"'
+        if isinstance(value, int):
+            lines.append(f"{left}=dword:{value:08x}")
+        elif isinstance(value, tuple) and value[0] == "expand":
+            lines.append(f'{left}=str(2):"{_escape(value[1])}"')
+        elif isinstance(value, tuple) and value[0] == "multi":
+            text = "".join(s + "\0" for s in value[1]) + "\0"
+            lines.append(f'{left}=str(7):"{_escape(text).replace(chr(0), chr(92) + "0")}"')
+        else:
+            lines.append(f'{left}="{_escape(value)}"')
+    with open(prefix.path / ROOTS[root.upper()], "a", encoding="latin-1") as f:
+        f.write("\n".join(lines) + "\n")

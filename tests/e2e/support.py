@@ -1,0 +1,62 @@
+"""Shared pieces of the end-to-end cases."""
+import os
+import threading
+import unittest
+
+from wine import INSTALLER, PROBES, Prefix  # noqa: F401  (re-exported for the cases)
+
+USAGE = (
+    "This program will install Korvane Velantrix 4.10\n"
+    "on the machine it is being run on.\n"
+    "\n"
+    "Velantrix is an SSH2 client for Windows 98/Me/NT/2000/XP/2003.\n"
+    "For more information, please visit www.velantrix.korvane.example.\n"
+    "\n"
+    "If this program is run without command line options, installation\n"
+    "will be performed in interactive mode. If run with command line\n"
+    "options, installation will be performed in unattended mode.\n"
+    "\n"
+    "Usage (unattended mode only):\n"
+    " VelantrixInstaller -installDir=directory\n"
+    "                    [-acceptEULA] [-force] [-noRollback]\n"
+    "                    [-installForMeOnly] [-noDesktopIcon]\n"
+    "\n"
+)
+
+
+class PrefixCase(unittest.TestCase):
+    """Each test gets a fresh prefix, removed afterwards unless KEEP_PREFIXES is set."""
+
+    def setUp(self):
+        self.prefix = Prefix(self.id().split(".")[-1])
+        self.addCleanup(self._end_prefix)
+
+    def _end_prefix(self):
+        if os.environ.get("KEEP_PREFIXES"):
+            self.prefix.shutdown()
+        else:
+            self.prefix.remove()
+
+
+class BoxWatcher:
+    """Answers one message box while the program under test runs: waits for the
+    box, records its texts (WindowProbe's "class|id|text" lines), presses a button."""
+
+    def __init__(self, prefix, title, button_id, timeout_ms=60000):
+        self.result = None
+        self._thread = threading.Thread(
+            target=self._watch, args=(prefix, title, button_id, timeout_ms), daemon=True)
+        self._thread.start()
+
+    def _watch(self, prefix, title, button_id, timeout_ms):
+        self.result = prefix.probe("WindowProbe.exe", "box", title, str(button_id), str(timeout_ms),
+                                   timeout=timeout_ms / 1000 + 30)
+
+    def texts(self):
+        """The box's texts, after it was answered."""
+        self._thread.join(120)
+        assert self.result is not None and self.result.returncode == 0, self.result
+        return [line.split("|", 2)[2] for line in self.result.lines if line.count("|") >= 2]
+
+
+IDOK, IDYES, IDNO = 1, 6, 7

@@ -1,0 +1,151 @@
+"""Running Windows programs under Wine in throw-away prefixes.
+
+One template prefix is booted per test run; every case works in a cheap copy of
+it (hard links, with real copies of the files Wine rewrites in place), so cases
+never see each other's changes.
+"""
+import os
+import shutil
+import subprocess
+import threading
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[2]
+BUILD = Path(os.environ.get("VELANTRIX_BUILD", ROOT / "build" / "x64"))
+INSTALLER = BUILD / "VelantrixInstaller.exe"
+PROBES = BUILD / "tests" / "probes"
+WORK = Path(os.environ.get("VELANTRIX_E2E_WORK", ROOT / "build" / "e2e"))
+WINE64 = "/usr/lib/wine/wine64"
+
+# Files Wine changes in place: a hard link would carry the change into the template.
+_REWRITTEN_SUFFIXES = (".reg", ".ini")
+
+_template_lock = threading.Lock()
+_template = None
+
+
+def base_env(prefix):
+    env = dict(os.environ)
+    env.update(WINEPREFIX=str(prefix), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+    return env
+
+
+def template():
+    """The booted template prefix of this test run (made on first use)."""
+    global _template
+    with _template_lock:
+        if _template is None:
+            path = WORK / "template"
+            if path.exists():
+                subprocess.run(["wineserver", "-k"], env=base_env(path), capture_output=True)
+                shutil.rmtree(path)
+            path.mkdir(parents=True)
+            env = base_env(path)
+            subprocess.run([WINE64, "wineboot", "-i"], env=env, capture_output=True, check=True, timeout=300)
+            subprocess.run(["wineserver", "-w"], env=env, check=True, timeout=300)
+            _template = path
+        return _template
+
+
+class Run:
+    def __init__(self, returncode, stdout, stderr):
+        self.returncode = returncode
+        self.stdout = stdout
+        self.stderr = stderr
+
+    @property
+    def lines(self):
+        return self.stdout.splitlines()
+
+    def __repr__(self):
+        return f"Run(returncode={self.returncode}, stdout={self.stdout!r}, stderr={self.stderr!r})"
+
+
+def _text(data):
+    return data.decode("latin-1").replace("\r\n", "\n")
+
+
+class Prefix:
+    """An isolated copy of the template prefix for one case."""
+
+    _counter = 0
+    _counter_lock = threading.Lock()
+
+    def __init__(self, name="case"):
+        with Prefix._counter_lock:
+            Prefix._counter += 1
+            number = Prefix._counter
+        self.path = WORK / "cases" / f"{number:03d}-{name}"
+        if self.path.exists():
+            shutil.rmtree(self.path)
+        self.path.parent.mkdir(parents=True, exist_ok=True)
+        subprocess.run(["cp", "-al", str(template()), str(self.path)], check=True)
+        for file in self.path.rglob("*"):
+            if file.suffix.lower() in _REWRITTEN_SUFFIXES and file.is_file() and not file.is_symlink():
+                copy = file.with_name(file.name + ".copy")
+                shutil.copy2(file, copy)
+                os.replace(copy, file)
+        self.env = base_env(self.path)
+
+    # Paths -------------------------------------------------------------
+    @property
+    def drive_c(self):
+        return self.path / "drive_c"
+
+    def host_path(self, windows_path):
+        """The file behind a C: path (case as written)."""
+        assert windows_path[:3].upper() == "C:\\", windows_path
+        return self.drive_c.joinpath(*[p for p in windows_path[3:].split("\\") if p])
+
+    # Running -----------------------------------------------------------
+    def start(self, exe, *args, env=None, cwd=None):
+        """Starts a program; its output goes to files, not pipes: Wine's helper
+        processes inherit the descriptors and would hold a pipe open."""
+        full_env = dict(self.env, **(env or {}))
+        with Prefix._counter_lock:
+            Prefix._counter += 1
+            number = Prefix._counter
+        out_path = self.path / f".run{number}.out"
+        err_path = self.path / f".run{number}.err"
+        with open(out_path, "wb") as out, open(err_path, "wb") as err:
+            process = subprocess.Popen([WINE64, str(exe), *args], env=full_env, cwd=cwd,
+                                       stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+        process.output_paths = (out_path, err_path)
+        return process
+
+    def finish(self, process, timeout=120):
+        out_path, err_path = process.output_paths
+        try:
+            process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.kill()
+            process.wait()
+            raise AssertionError(f"timed out; stdout so far: {_text(out_path.read_bytes())!r}")
+        return Run(process.returncode, _text(out_path.read_bytes()), _text(err_path.read_bytes()))
+
+    def run(self, exe, *args, env=None, timeout=120, cwd=None):
+        return self.finish(self.start(exe, *args, env=env, cwd=cwd), timeout)
+
+    def install(self, *args, **kwargs):
+        return self.run(INSTALLER, *args, **kwargs)
+
+    def probe(self, name, *args, timeout=60):
+        return self.run(PROBES / name, *args, timeout=timeout)
+
+    # Ending ------------------------------------------------------------
+    def kill(self):
+        subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
+
+    def shutdown(self):
+        """Ends the prefix's Wine processes; the registry files are then complete."""
+        subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
+        deadline = time.time() + 30
+        while time.time() < deadline:
+            if subprocess.run(["pgrep", "-f", f"WINEPREFIX={self.path}"], capture_output=True).returncode != 0:
+                break
+            time.sleep(0.1)
+
+    def remove(self):
+        self.shutdown()
+        shutil.rmtree(self.path, ignore_errors=True)
