@@ -11,6 +11,7 @@
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/Exceptions.h"
 #include "ZeRizIva/Text.h"
+#include "install/DirectoryStep.h"
 #include "ui/MessageBox.h"
 
 namespace {
@@ -85,9 +86,11 @@ int RunInstaller()
     params.uninstallerPath = PathJoin(params.installDir, product::kUninstallerFile);
     params.mainProgramPath = PathJoin(params.installDir, product::kMainProgramFile);
 
-    // Not built yet: the install steps, the search path, the shell notification
-    // and the commit.
+    DirectoryStep installDirectory(params.installDir, false);
+    // Not built yet: install steps 2 to 13, the search path and the shell
+    // notification.
 
+    CommitSteps(installDirectory);
     ReportCompletion();
     return 0;
 }

@@ -42,6 +42,19 @@ def _split_quoted(text):
     return _unescape(text[1:i]), text[i + 1:]
 
 
+def parse_multi_string(text):
+    """The installer's own reading of REG_MULTI_SZ data (a final double zero ends the list)."""
+    if not text or not text.endswith("\0"):
+        return []
+    end = len(text) - 1 if len(text) > 1 and text[-2] == "\0" else len(text)
+    strings, offset = [], 0
+    while offset < end:
+        zero = text.index("\0", offset)
+        strings.append(text[offset:zero])
+        offset = zero + 1
+    return strings
+
+
 def _decode_value(raw):
     if raw.startswith('"'):
         return REG_SZ, _split_quoted(raw)[0]
@@ -49,7 +62,8 @@ def _decode_value(raw):
     if m:
         kind, text = int(m.group(1)), _split_quoted(m.group(2))[0]
         if kind == REG_MULTI_SZ:
-            return kind, text.split("\0")[:-2] if text.endswith("\0\0") else text.rstrip("\0").split("\0")
+            # Wine leaves the data's last zero (the string terminator) out of the file.
+            return kind, parse_multi_string(text + "\0")
         return kind, text
     if raw.startswith("dword:"):
         return REG_DWORD, int(raw[6:], 16)
@@ -150,7 +164,7 @@ def seed(prefix, path, values):
         elif isinstance(value, tuple) and value[0] == "expand":
             lines.append(f'{left}=str(2):"{_escape(value[1])}"')
         elif isinstance(value, tuple) and value[0] == "multi":
-            text = "".join(s + "\0" for s in value[1]) + "\0"
+            text = "".join(s + "\0" for s in value[1])  # Wine adds the final zero itself
             lines.append(f'{left}=str(7):"{_escape(text).replace(chr(0), chr(92) + "0")}"')
         else:
             lines.append(f'{left}="{_escape(value)}"')

@@ -60,3 +60,9 @@ class BoxWatcher:
 
 
 IDOK, IDYES, IDNO = 1, 6, 7
+
+
+def use_windows_98(prefix):
+    """Makes Wine report Windows 98 (the 95 family) to the programs of the prefix."""
+    from registry import seed
+    seed(prefix, "HKEY_CURRENT_USER\\Software\\Wine", {"Version": "win98"})

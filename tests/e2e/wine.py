@@ -133,6 +133,14 @@ class Prefix:
     def probe(self, name, *args, timeout=60):
         return self.run(PROBES / name, *args, timeout=timeout)
 
+    def start_session(self):
+        """Starts the prefix's Wine session now and keeps it running. The first
+        program of a session runs wineboot, which acts like a restart: it
+        carries out pending renames and deletions (the registry's and
+        WININIT.INI's). Files seeded after this survive until the session ends."""
+        subprocess.run(["wineserver", "-p"], env=self.env, check=True)
+        self.probe("WindowProbe.exe", "list")
+
     # Ending ------------------------------------------------------------
     def kill(self):
         subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)

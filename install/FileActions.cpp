@@ -1,0 +1,32 @@
+#include "FileActions.h"
+
+#include <windows.h>
+
+#include "ItemRemoval.h"
+#include "ZeRizIva/Codepage.h"
+#include "driver/InstallParams.h"
+#include "ui/Prompt.h"
+
+void AddUninstallFileSwitch(const std::string& path)
+{
+    InstallParams& params = Params();
+    const bool mainProgram = CompareNoCase(path, params.mainProgramPath) == 0;
+    params.uninstallParams += (mainProgram ? " \"-delMainFile=" : " \"-delFile=") + path + "\"";
+}
+
+void ConfirmOverwrite(const std::string& path)
+{
+    Ask(Question{
+        "Target File Exists",
+        "Warning: '" + path +
+            "' already exists.\nDo you want it to be overwritten?\nClicking 'Yes' will overwrite the file, clicking "
+            "'No' will abort the installation.",
+        false,
+        "Warning: '" + path + "' already exists, will be overwritten",
+        "Target file '" + path + "' already exists, aborting",
+        "file already exists",
+        104,
+    });
+}
+
+void RollbackFile(const std::string& path) { RemoveOrScheduleOnReboot(path, kFileRemoval, DeleteFileA); }

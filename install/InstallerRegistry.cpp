@@ -1,0 +1,39 @@
+#include "InstallerRegistry.h"
+
+#include "ZeRizIva/Exceptions.h"
+#include "ZeRizIva/RegKey.h"
+
+namespace {
+
+template <typename Operation>
+auto AsInstallError(Operation operation)
+{
+    try {
+        return operation();
+    } catch (const RegException& error) {
+        throw InstallError(error.what());
+    }
+}
+
+} // namespace
+
+std::string ReadRegistryString(HKEY root, const std::string& subkey, const std::string& valueName)
+{
+    return AsInstallError([&] { return RegKey(root, subkey).ReadString(valueName, true); });
+}
+
+void WriteRegistryString(HKEY root, const std::string& subkey, const std::string& valueName, const std::string& text)
+{
+    AsInstallError([&] { RegKey(root, subkey).WriteString(valueName, text, false); });
+}
+
+std::vector<std::string> ReadRegistryMultiString(HKEY root, const std::string& subkey, const std::string& valueName)
+{
+    return AsInstallError([&] { return RegKey(root, subkey).ReadMultiString(valueName); });
+}
+
+void WriteRegistryMultiString(HKEY root, const std::string& subkey, const std::string& valueName,
+                              const std::vector<std::string>& list)
+{
+    AsInstallError([&] { RegKey(root, subkey).WriteMultiString(valueName, list); });
+}

@@ -1,0 +1,181 @@
+#include "RebootRemoval.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <vector>
+
+#include "InstallerRegistry.h"
+#include "ZeRizIva/Codepage.h"
+#include "ZeRizIva/UniqueHandle.h"
+
+namespace {
+
+constexpr char kProfile[] = "WININIT.INI";
+constexpr char kSection[] = "Rename";
+constexpr DWORD kSectionBuffer = 0x7FFF;
+constexpr char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+constexpr char kPendingValue[] = "PendingFileRenameOperations";
+
+bool IsNtFamily()
+{
+    static const DWORD platform = [] {
+        OSVERSIONINFOA info = {};
+        info.dwOSVersionInfoSize = sizeof info;
+        return GetVersionExA(&info) ? info.dwPlatformId : 0;
+    }();
+    return platform == VER_PLATFORM_WIN32_NT;
+}
+
+bool ShortPath(const std::string& path, std::string& shortPath)
+{
+    char buffer[261];
+    const DWORD length = GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
+    if (length == 0 || length >= sizeof buffer)
+        return false;
+    shortPath.assign(buffer, length);
+    return true;
+}
+
+// The "Rename" section as a block of zero-terminated entries and a final zero.
+std::vector<char> ReadRenameSection()
+{
+    std::vector<char> block(kSectionBuffer, '\0');
+    GetPrivateProfileSectionA(kSection, block.data(), kSectionBuffer, kProfile);
+    return block;
+}
+
+// The offsets at which the block's entries start; the final zero is at the end.
+std::vector<size_t> EntryOffsets(const std::vector<char>& block, size_t& finalZero)
+{
+    std::vector<size_t> offsets;
+    size_t offset = 0;
+    while (offset < block.size() && block[offset] != '\0') {
+        offsets.push_back(offset);
+        offset += std::strlen(&block[offset]) + 1;
+    }
+    finalZero = offset;
+    return offsets;
+}
+
+bool WriteRenameSection(const std::vector<char>& block)
+{
+    if (!WritePrivateProfileStringA(kSection, nullptr, nullptr, kProfile))
+        return false;
+    return WritePrivateProfileSectionA(kSection, block.data(), kProfile) != FALSE;
+}
+
+bool ScheduleOnNt(const std::string& path)
+{
+    UniqueLibrary kernel(LoadLibraryA("kernel32.dll"));
+    if (!kernel)
+        return false;
+    using MoveFileExFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+    const auto moveFileEx =
+        reinterpret_cast<MoveFileExFn>(reinterpret_cast<void*>(GetProcAddress(kernel.get(), "MoveFileExA")));
+    return moveFileEx && moveFileEx(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
+bool ScheduleOnWin9x(const std::string& path)
+{
+    std::string shortPath;
+    if (!ShortPath(path, shortPath))
+        return false;
+    const std::string entry = "NUL=" + shortPath;
+    std::vector<char> block = ReadRenameSection();
+    size_t finalZero = 0;
+    for (size_t offset : EntryOffsets(block, finalZero))
+        if (CompareNoCaseMultibyte(&block[offset], entry) == 0)
+            return true;
+    if (entry.size() + finalZero + 1 >= kSectionBuffer) {
+        SetLastError(ERROR_BUFFER_OVERFLOW);
+        return false;
+    }
+    std::memcpy(&block[finalZero], entry.c_str(), entry.size() + 1);
+    block[finalZero + entry.size() + 1] = '\0';
+    return WriteRenameSection(block);
+}
+
+bool CancelOnNt(const std::string& path)
+{
+    try {
+        std::vector<std::string> pending = ReadRegistryMultiString(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue);
+        std::string shortPath;
+        if (!ShortPath(path, shortPath))
+            return false;
+        bool changed = false;
+        // Pairs of (source, destination); an empty destination is a deletion.
+        for (size_t i = 0; i + 1 < pending.size();) {
+            if (!pending[i + 1].empty()) {
+                i += 2;
+                continue;
+            }
+            std::string source = pending[i];
+            if (source.compare(0, 4, "\\??\\") == 0)
+                source[1] = '\\';  // the native prefix becomes the long-path prefix
+            std::string shortSource;
+            if (ShortPath(source, shortSource)) {
+                const bool longForm = shortSource.compare(0, 4, "\\\\?\\") == 0;
+                if (CompareNoCaseMultibyte(shortPath, longForm ? shortSource.substr(4) : shortSource) == 0) {
+                    pending.erase(pending.begin() + i, pending.begin() + i + 2);
+                    changed = true;
+                    continue;
+                }
+            }
+            i += 2;
+        }
+        if (!changed)
+            return false;
+        WriteRegistryMultiString(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, pending);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool CancelOnWin9x(const std::string& path)
+{
+    const std::vector<char> block = ReadRenameSection();
+    std::string shortPath;
+    if (!ShortPath(path, shortPath))
+        return false;
+    const std::string entry = "NUL=" + shortPath;
+    std::vector<char> kept(kSectionBuffer, '\0');
+    size_t used = 0;
+    size_t finalZero = 0;
+    bool dropped = false;
+    for (size_t offset : EntryOffsets(block, finalZero)) {
+        const char* text = &block[offset];
+        const size_t length = std::strlen(text) + 1;
+        if (CompareNoCaseMultibyte(text, entry) == 0) {
+            dropped = true;
+            continue;
+        }
+        std::memcpy(&kept[used], text, length);
+        used += length;
+    }
+    if (!dropped)
+        return false;
+    kept[used] = '\0';
+    return WriteRenameSection(kept);
+}
+
+} // namespace
+
+bool ScheduleRemovalOnReboot(const std::string& path)
+{
+    try {
+        return IsNtFamily() ? ScheduleOnNt(path) : ScheduleOnWin9x(path);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool CancelScheduledRemoval(const std::string& path)
+{
+    try {
+        return IsNtFamily() ? CancelOnNt(path) : CancelOnWin9x(path);
+    } catch (...) {
+        return false;
+    }
+}

@@ -1,0 +1,244 @@
+"""Install steps, rollback and prompts, run with the real step classes
+(TransactionProbe) and the real installer."""
+import unittest
+
+from registry import Registry, seed
+from support import IDNO, IDOK, IDYES, BoxWatcher, PrefixCase, use_windows_98
+
+PROBE = "TransactionProbe.exe"
+SESSION_MANAGER = "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Session Manager"
+PENDING = "PendingFileRenameOperations"
+
+
+class DirectoryStepWithTheInstaller(PrefixCase):
+    def test_target_path_cases(self):
+        self.prefix.host_path("C:\\afile").write_text("keep me")
+        self.prefix.host_path("C:\\Existing").mkdir()
+        self.prefix.host_path("C:\\Existing\\old.txt").write_text("old")
+        # Table: directory, exit code, the line (or its start), why.
+        cases = [
+            ("C:\\afile", 101, "Unable to create target directory 'C:\\afile': The specified target path already "
+                               "exists and is not a directory, aborting", "a file at the target path"),
+            ("C:\\missing\\dir", 102, "Unable to create target directory 'C:\\missing\\dir': Windows error 3",
+             "the parent does not exist"),
+            ("C:\\", 102, "Unable to create target directory 'C:\\': Windows error ",
+             "a drive root is not found by the search, and creating it fails"),
+            ("C:\\Existing\\", 102, "Unable to create target directory 'C:\\Existing\\': Windows error 183",
+             "a trailing backslash hides an existing directory from the search"),
+        ]
+        for directory, code, line, why in cases:
+            run = self.prefix.install(f"-installDir={directory}", "-acceptEULA")
+            self.assertEqual(run.returncode, code, (why, run))
+            self.assertTrue(run.stdout.startswith(line), (why, run.stdout))
+            self.assertEqual(len(run.lines), 1, (why, run.stdout))
+        self.assertEqual(self.prefix.host_path("C:\\afile").read_text(), "keep me")
+        self.assertEqual(self.prefix.host_path("C:\\Existing\\old.txt").read_text(), "old")
+
+    def test_an_existing_directory_is_accepted_and_a_new_one_made(self):
+        for directory in ("C:\\Existing", "C:\\Fresh\\"):
+            if directory == "C:\\Existing":
+                self.prefix.host_path(directory).mkdir()
+                self.prefix.host_path(directory + "\\old.txt").write_text("old")
+            run = self.prefix.install(f"-installDir={directory}", "-acceptEULA")
+            self.assertEqual(run.returncode, 0, run)
+        self.assertTrue(self.prefix.host_path("C:\\Fresh").is_dir())
+        self.assertEqual(self.prefix.host_path("C:\\Existing\\old.txt").read_text(), "old")
+
+
+class Rollback(PrefixCase):
+    def test_steps_are_undone_newest_first(self):
+        run = self.prefix.probe(PROBE, "dir=C:\\T", "file=C:\\T\\a", "file=C:\\T\\b", "fail")
+        self.assertEqual(run.returncode, 150)
+        self.assertEqual(run.lines, [
+            "Installing C:\\T\\a",
+            "Installing C:\\T\\b",
+            "Rollback: removing previously created C:\\T\\b",
+            "Rollback: removing previously created C:\\T\\a",
+            "Rollback: removing previously created C:\\T",
+            "Installation error: probe failure",
+        ])
+        self.assertFalse(self.prefix.host_path("C:\\T").exists())
+
+    def test_no_rollback_leaves_everything_and_says_nothing(self):
+        run = self.prefix.probe(PROBE, "-noRollback", "dir=C:\\T", "file=C:\\T\\a", "fail")
+        self.assertEqual(run.returncode, 150)
+        self.assertEqual(run.lines, ["Installing C:\\T\\a", "Installation error: probe failure"])
+        self.assertTrue(self.prefix.host_path("C:\\T\\a").exists())
+
+    def test_what_existed_before_is_never_removed_but_is_recorded(self):
+        self.prefix.host_path("C:\\E").mkdir()
+        self.prefix.host_path("C:\\E\\old").write_text("old")
+        run = self.prefix.probe(PROBE, "main=C:\\E\\velantrix.exe", "dir=C:\\E", "file=C:\\E\\Velantrix.exe",
+                                "file=C:\\E\\x.dll")
+        self.assertEqual(run.returncode, 0, run)
+        self.assertEqual(run.lines[-1], '"-shareResWith=Dravelo" "-delDir=C:\\E" '
+                                        '"-delMainFile=C:\\E\\Velantrix.exe" "-delFile=C:\\E\\x.dll"')
+        run = self.prefix.probe(PROBE, "-force", "dir=C:\\E", "file=C:\\E\\x.dll", "file=C:\\E\\new", "fail")
+        self.assertEqual(run.lines[:4], [
+            "Warning: 'C:\\E\\x.dll' already exists, will be overwritten",
+            "Installing C:\\E\\x.dll",
+            "Installing C:\\E\\new",
+            "Rollback: removing previously created C:\\E\\new",
+        ])
+        self.assertEqual(run.lines[4:], ["Installation error: probe failure"])
+        self.assertEqual(sorted(p.name for p in self.prefix.host_path("C:\\E").iterdir()),
+                         ["Velantrix.exe", "old", "x.dll"])
+
+    def test_conflicts_end_unattended_runs_without_force(self):
+        self.prefix.host_path("C:\\E").mkdir()
+        self.prefix.host_path("C:\\E\\x").write_text("old")
+        run = self.prefix.probe(PROBE, "dir=C:\\N", "file=C:\\N\\a", "file=C:\\E\\x")
+        self.assertEqual(run.returncode, 104)
+        self.assertEqual(run.lines, ["Installing C:\\N\\a", "Target file 'C:\\E\\x' already exists, aborting",
+                                     "Rollback: removing previously created C:\\N\\a",
+                                     "Rollback: removing previously created C:\\N"])
+        run = self.prefix.probe(PROBE, "emptydir=C:\\E")
+        self.assertEqual((run.returncode, run.lines),
+                         (103, ["Target directory 'C:\\E' already exists and is not empty, aborting"]))
+        run = self.prefix.probe(PROBE, "-force", "emptydir=C:\\E")
+        self.assertEqual(run.returncode, 0)
+        self.assertEqual(run.lines[0], "Warning: target directory 'C:\\E' already exists and is not empty")
+        self.assertEqual(self.prefix.host_path("C:\\E\\x").read_text(), "old")
+
+    def test_a_file_in_use_is_scheduled_with_its_directory_after_it(self):
+        run = self.prefix.probe(PROBE, "dir=C:\\T", "file=C:\\T\\a", "hold=C:\\T\\a", "fail")
+        self.assertEqual(run.returncode, 150)
+        lines = run.lines
+        self.assertEqual(lines[1], "Rollback: removing previously created C:\\T\\a")
+        self.assertTrue(lines[2].startswith("File deletion failed: Windows error 32"), lines)
+        self.assertEqual(lines[3], "Scheduling file deletion on reboot")
+        self.assertEqual(lines[4], "Rollback: removing previously created C:\\T")
+        self.assertTrue(lines[5].startswith("Rollback: error removing directory: Windows error 145"), lines)
+        self.assertEqual(lines[6:], ["Scheduling removing directory on reboot", "Installation error: probe failure"])
+        self.prefix.shutdown()
+        pending = Registry(self.prefix).value(SESSION_MANAGER, PENDING)
+        self.assertEqual([p.lower() for p in pending], ["\\??\\c:\\t\\a", "", "\\??\\c:\\t", ""])
+
+    def test_interactive_rollback_failures_show_boxes_and_go_on(self):
+        file_box = BoxWatcher(self.prefix, "File Deletion Failed", IDOK)
+        directory_box = BoxWatcher(self.prefix, "Directory Deletion Failed", IDOK)
+        error_box = BoxWatcher(self.prefix, "Installation Error", IDOK)
+        run = self.prefix.probe(PROBE, "-i", "dir=C:\\T", "file=C:\\T\\a", "hold=C:\\T\\a", "dir=C:\\T\\sub", "fail")
+        self.assertIn("Installation error: probe failure", error_box.texts())
+        self.assertTrue(any(t.startswith("Unable to remove previously created 'C:\\T'.\\nReason: Windows error 145")
+                            and t.endswith("\\nThe directory will be scheduled for removal on reboot.")
+                            for t in directory_box.texts()), directory_box.texts())
+        texts = file_box.texts()
+        self.assertTrue(any(t.startswith("Unable to remove previously created 'C:\\T\\a'.\\nReason: Windows error 32")
+                            and t.endswith("\\nThe file will be scheduled for deletion on reboot.") for t in texts),
+                        texts)
+        self.assertEqual(run.returncode, 150)
+        self.assertIn("Scheduling removing directory on reboot", run.lines)
+
+    def test_interactive_questions(self):
+        self.prefix.host_path("C:\\E").mkdir()
+        self.prefix.host_path("C:\\E\\x").write_text("old")
+        box = BoxWatcher(self.prefix, "Target File Exists", IDNO)
+        run = self.prefix.probe(PROBE, "-i", "dir=C:\\N", "file=C:\\E\\x")
+        self.assertIn("Warning: 'C:\\E\\x' already exists.\\nDo you want it to be overwritten?\\nClicking 'Yes' will "
+                      "overwrite the file, clicking 'No' will abort the installation.", box.texts())
+        self.assertEqual(run.returncode, 104)
+        self.assertEqual(run.lines, ["Installation canceled by user (file already exists)",
+                                     "Rollback: removing previously created C:\\N"])
+        box = BoxWatcher(self.prefix, "Target File Exists", IDYES)
+        run = self.prefix.probe(PROBE, "-i", "file=C:\\E\\x")
+        box.texts()
+        self.assertEqual(run.returncode, 0)
+        self.assertEqual(self.prefix.host_path("C:\\E\\x").read_text(), "probe")
+
+    def test_interactive_directory_failures_use_their_own_codes(self):
+        self.prefix.host_path("C:\\afile").write_text("x")
+        cases = [("C:\\afile", "Invalid Target Directory", 103,
+                  "Unable to create target directory 'C:\\afile': The specified target path already exists and is "
+                  "not a directory."),
+                 ("C:\\no\\dir", "Directory Creation Failed", 101,
+                  "Unable to create target directory 'C:\\no\\dir': Windows error 3")]
+        for directory, title, code, text in cases:
+            box = BoxWatcher(self.prefix, title, IDOK)
+            run = self.prefix.probe(PROBE, "-i", f"dir={directory}")
+            self.assertEqual((run.returncode, run.stdout), (code, ""))
+            self.assertTrue(any(t.startswith(text) for t in box.texts()), box.texts())
+        box = BoxWatcher(self.prefix, "Target Directory Already Exists", IDNO)
+        self.prefix.host_path("C:\\full").mkdir()
+        self.prefix.host_path("C:\\full\\f").write_text("x")
+        run = self.prefix.probe(PROBE, "-i", "emptydir=C:\\full")
+        self.assertIn("Warning: 'C:\\full' directory already exists and is not empty.\\nContinuing installation is "
+                      "not recommended. Do you want to continue anyway?", box.texts())
+        self.assertEqual((run.returncode, run.lines), (103, ["Installation canceled by user (directory not empty)"]))
+
+
+class RestartTimeRemovalNT(PrefixCase):
+    def test_schedule_and_cancel(self):
+        self.prefix.host_path("C:\\a").write_text("a")
+        self.prefix.host_path("C:\\b").write_text("b")
+        self.prefix.host_path("C:\\old").write_text("o")
+        run = self.prefix.probe(PROBE, "rename=C:\\old,C:\\new", "schedule=C:\\a", "schedule=C:\\b",
+                                "schedule=C:\\a", "cancel=C:\\a", "cancel=C:\\a", "cancel=C:\\nonexistent")
+        self.assertEqual([" ".join(line.split()[:2]) for line in run.lines[:6]],
+                         ["schedule true", "schedule true", "schedule true", "cancel true", "cancel false",
+                          "cancel false"])
+        self.prefix.shutdown()
+        pending = Registry(self.prefix).value(SESSION_MANAGER, PENDING)
+        self.assertEqual([p.lower() for p in pending], ["\\??\\c:\\old", "\\??\\c:\\new", "\\??\\c:\\b", ""],
+                         "renames and other deletions stay, in their order")
+
+    def test_cancelling_the_last_deletion_keeps_an_empty_value(self):
+        self.prefix.host_path("C:\\b").write_text("b")
+        run = self.prefix.probe(PROBE, "schedule=C:\\b", "cancel=C:\\b")
+        self.assertEqual(run.lines[1], "cancel true")
+        self.prefix.shutdown()
+        registry = Registry(self.prefix)
+        self.assertEqual(registry.key(SESSION_MANAGER).type_of(PENDING), 7)
+        self.assertEqual(registry.value(SESSION_MANAGER, PENDING), [""], "two zero bytes: one empty string")
+
+    def test_cancel_without_pending_operations_creates_nothing(self):
+        self.prefix.host_path("C:\\a").write_text("a")
+        run = self.prefix.probe(PROBE, "cancel=C:\\a")
+        self.assertEqual(run.lines[0], "cancel false")
+        self.prefix.shutdown()
+        self.assertIsNone(Registry(self.prefix).value(SESSION_MANAGER, PENDING))
+
+
+class RestartTimeRemoval98(PrefixCase):
+    def setUp(self):
+        super().setUp()
+        use_windows_98(self.prefix)
+        # Wine creates the profile with the name as the program spells it.
+        self.wininit = self.prefix.host_path("C:\\windows\\WININIT.INI")
+
+    def entries(self):
+        text = self.wininit.read_text(encoding="latin-1") if self.wininit.exists() else ""
+        return [line.strip() for line in text.splitlines() if line.strip().upper().startswith("NUL=")]
+
+    def test_schedule_twice_gives_one_entry_and_cancel_drops_it(self):
+        self.prefix.host_path("C:\\Program Files\\A long name").mkdir(parents=True)
+        self.prefix.host_path("C:\\other").write_text("x")
+        run = self.prefix.probe(PROBE, "schedule=C:\\Program Files\\A long name", "schedule=C:\\Program Files\\A long name",
+                                "schedule=C:\\other", "schedule=C:\\nonexistent")
+        self.assertEqual([line.split()[1] for line in run.lines[:4]], ["true", "true", "true", "false"])
+        entries = self.entries()
+        self.assertEqual(len(entries), 2, entries)
+        self.assertRegex(entries[0], r"^NUL=C:\\[^\\ ]{1,8}\\[^\\ ]{1,8}$", "the short form")
+        self.assertEqual(entries[1].upper(), "NUL=C:\\OTHER")
+        run = self.prefix.probe(PROBE, "cancel=C:\\Program Files\\A long name", "cancel=C:\\Program Files\\A long name")
+        self.assertEqual(run.lines[:2], ["cancel true", "cancel false"])
+        self.assertEqual([e.upper() for e in self.entries()], ["NUL=C:\\OTHER"])
+
+    def test_a_full_section_refuses_with_error_111(self):
+        self.prefix.host_path("C:\\a").write_text("a")
+        self.prefix.start_session()  # so the seeded section is not carried out first
+        filler = "".join(f"NUL=C:\\{i:05d}{'x' * 40}\r\n" for i in range(700))
+        self.wininit.write_text("[Rename]\r\n" + filler, encoding="latin-1")
+        before = self.wininit.read_bytes()
+        run = self.prefix.probe(PROBE, "schedule=C:\\a")
+        self.assertEqual(run.lines[0], "schedule false 111")
+        self.assertEqual(self.wininit.read_bytes(), before)
+
+    def test_a_file_in_use_during_rollback_goes_to_wininit(self):
+        run = self.prefix.probe(PROBE, "dir=C:\\T", "file=C:\\T\\a", "hold=C:\\T\\a", "fail")
+        self.assertEqual(run.returncode, 150)
+        self.assertEqual([e.upper() for e in self.entries()], ["NUL=C:\\T\\A", "NUL=C:\\T"])
+
+
+if __name__ == "__main__":
+    unittest.main()
