@@ -11,19 +11,11 @@
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/Exceptions.h"
 #include "ZeRizIva/Text.h"
-#include "install/DirectoryStep.h"
+#include "InstallSequence.h"
+#include "Requirements.h"
 #include "ui/MessageBox.h"
 
 namespace {
-
-// What the flow decides and the dialog may change.
-struct RunChoices {
-    bool allUsers = true;
-    bool desktopIcon = true;
-    bool launchWhenDone = true;
-    std::string buttonCaption = "Install";
-    std::string existingVersion;
-};
 
 void ReadUnattendedOptions(CmdLine& cmdLine, RunChoices& choices)
 {
@@ -58,7 +50,7 @@ int RunInstaller()
 {
     InstallParams& params = Params();
     RunChoices choices;
-    // Not built yet: IsUserAdmin chooses the default scope.
+    choices.allUsers = IsUserAdmin(true);
 
     CmdLine cmdLine(GetCommandLineW(), InstallerCmdLineFlags());
     params.cmdLine = &cmdLine;
@@ -72,7 +64,8 @@ int RunInstaller()
         ReadUnattendedOptions(cmdLine, choices);
     }
 
-    // Not built yet: the system requirements check, the earlier version.
+    CheckSystemRequirements();
+    // Not built yet: the earlier version.
 
     if (params.interactive) {
         // Not built yet: the installer dialog; without it nothing is accepted.
@@ -86,11 +79,7 @@ int RunInstaller()
     params.uninstallerPath = PathJoin(params.installDir, product::kUninstallerFile);
     params.mainProgramPath = PathJoin(params.installDir, product::kMainProgramFile);
 
-    DirectoryStep installDirectory(params.installDir, false);
-    // Not built yet: install steps 2 to 13, the search path and the shell
-    // notification.
-
-    CommitSteps(installDirectory);
+    InstallProduct(choices);
     ReportCompletion();
     return 0;
 }

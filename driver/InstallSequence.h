@@ -1,0 +1,8 @@
+#pragma once
+#include "RunChoices.h"
+
+// Makes the install steps in their fixed order, adds the directory to the
+// search path, tells the shell, and commits. Anything that fails before the
+// commit leaves as an exception, and the steps made so far are undone, newest
+// first.
+void InstallProduct(const RunChoices& choices);

@@ -1,0 +1,12 @@
+#pragma once
+// Adds the installation directory once to the command search path: the
+// machine's or the user's PATH on the NT family, C:\AUTOEXEC.BAT on the 95
+// family. Never removes or reorders anything, has no undo, never fails the
+// installation.
+#include <string>
+
+void UpdatePathEnvironment(const std::string& directory, bool allUsers);
+
+// The AUTOEXEC.BAT rule, on its text: does a PATH line in effect at the end
+// list the directory (as written or as its short form)?
+bool AutoexecPathHolds(const std::string& text, const std::string& directory, const std::string& shortDirectory);

@@ -1,0 +1,135 @@
+#include "Requirements.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "OsInfo.h"
+#include "ZeRizIva/AllocationFailure.h"
+#include "ZeRizIva/Console.h"
+#include "ZeRizIva/Exceptions.h"
+#include "ZeRizIva/UniqueHandle.h"
+#include "ZeRizIva/WinErrorMessage.h"
+#include "didur/DllLoader.h"
+#include "ui/Prompt.h"
+
+namespace {
+
+bool SystemIsSufficient()
+{
+    OsInfo& os = Os();
+    const VersionTriple system = os.SystemVersion();
+    if (system.a != VER_PLATFORM_WIN32_NT)
+        return system >= kMinimumWin95Family;
+    if (system == kWindowsNT4)
+        return os.ServicePack() >= 3;
+    return system > kWindowsNT4;
+}
+
+[[noreturn]] void RaiseProbeFailure(const char* call)
+{
+    const DWORD error = GetLastError();
+    throw InstallError(std::string(call) + " failed: " + WindowsErrorText(error));
+}
+
+// The token functions are taken by name: they are not there on every system.
+struct SecurityFunctions {
+    explicit SecurityFunctions(const DllLoader& advapi)
+        : allocateSid(advapi.Function<decltype(&AllocateAndInitializeSid)>("AllocateAndInitializeSid")),
+          isValidSid(advapi.Function<decltype(&IsValidSid)>("IsValidSid")),
+          openProcessToken(advapi.Function<decltype(&OpenProcessToken)>("OpenProcessToken")),
+          getTokenInformation(advapi.Function<decltype(&GetTokenInformation)>("GetTokenInformation")),
+          equalSid(advapi.Function<decltype(&EqualSid)>("EqualSid")),
+          freeSid(advapi.Function<decltype(&FreeSid)>("FreeSid"))
+    {
+    }
+    decltype(&AllocateAndInitializeSid) allocateSid;
+    decltype(&IsValidSid) isValidSid;
+    decltype(&OpenProcessToken) openProcessToken;
+    decltype(&GetTokenInformation) getTokenInformation;
+    decltype(&EqualSid) equalSid;
+    decltype(&FreeSid) freeSid;
+};
+
+bool TokenHoldsAdministrators()
+{
+    DllLoader advapi;
+    try {
+        advapi.Load(true, "Advapi32.dll");
+    } catch (const DllLoader::Err& error) {
+        throw InstallError(error.what());
+    }
+    if (Os().Platform() != VER_PLATFORM_WIN32_NT)
+        return true;
+    const SecurityFunctions api(advapi);
+
+    SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr;
+    if (!api.allocateSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                         &administrators))
+        RaiseProbeFailure("AllocateAndInitializeSid()");
+    struct SidOwner {
+        PSID sid;
+        decltype(&FreeSid) freeSid;
+        ~SidOwner()
+        {
+            if (sid)
+                freeSid(sid);
+        }
+    } sidOwner{administrators, api.freeSid};
+    if (!administrators)
+        throw InstallError("AllocateAndInitializeSid() failed: NULL SID returned.");
+    if (!api.isValidSid(administrators))
+        throw InstallError("AllocateAndInitializeSid() failed: Invalid SID returned.");
+
+    UniqueKernelHandle token;
+    if (!api.openProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()))
+        RaiseProbeFailure("OpenProcessToken()");
+    DWORD size = 0;
+    if (!api.getTokenInformation(token.get(), TokenGroups, nullptr, 0, &size) &&
+        GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+        RaiseProbeFailure("GetTokenInformation()");
+    UniqueGlobalMemory buffer(GlobalAlloc(GMEM_ZEROINIT, size));
+    if (!buffer)
+        throw BadAllocation();
+    auto* groups = static_cast<TOKEN_GROUPS*>(static_cast<void*>(buffer.get()));
+    if (!api.getTokenInformation(token.get(), TokenGroups, groups, size, &size))
+        RaiseProbeFailure("GetTokenInformation()");
+    // A group marked for deny only counts as well: the attributes are not read.
+    for (DWORD i = 0; i < groups->GroupCount; ++i) {
+        PSID sid = groups->Groups[i].Sid;
+        if (sid && api.isValidSid(sid) && api.equalSid(sid, administrators))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void CheckSystemRequirements()
+{
+    const bool browserOk = Os().BrowserVersion() >= kMinimumBrowser;
+    if (SystemIsSufficient() && browserOk)
+        return;
+    const std::string requirement =
+        "Velantrix requires Windows 98 or Windows NT 4.0 SP3 and Internet Explorer 4.0, or higher";
+    Ask(Question{
+        "Unsupported OS Version Detected",
+        "The minimum requirements for installing Velantrix are:\n- Windows 98 or Windows NT 4.0 SP3,\n- Internet "
+        "Explorer 4.0.\n\nDoes your system meet Velantrix minimum requirements?",
+        true,
+        "Warning: " + requirement,
+        requirement + " (use /Force flag to override version checking); aborting",
+        "",
+        130,
+    });
+}
+
+bool IsUserAdmin(bool defaultAnswer)
+{
+    try {
+        return TokenHoldsAdministrators();
+    } catch (const std::exception&) {
+        return defaultAnswer;
+    }
+}

@@ -1,0 +1,87 @@
+#include "FileAssociationStep.h"
+
+#include "ZeRizIva/Console.h"
+#include "ZeRizIva/RegKey.h"
+#include "ui/Prompt.h"
+
+namespace {
+
+constexpr char kClasses[] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes";
+
+void WriteDefault(const std::string& keyPath, const std::string& text) { RegKey(keyPath).WriteString("", text, false); }
+
+void RecordKey(const std::string& keyPath) { Params().uninstallParams += " \"-delRegKey=" + keyPath + "\""; }
+
+} // namespace
+
+FileAssociationStep::FileAssociationStep(const FileAssociation& association)
+    : progIdKey_(std::string(kClasses) + "\\" + association.progId),
+      extensionKey_(std::string(kClasses) + "\\" + association.extension), extension_(association.extension)
+{
+    RegKey(extensionKey_).TryReadString("", previousProgId_, true);
+    if (!previousProgId_.empty())
+        WriteLine("Warning: Replacing file association for extension '" + extension_ +
+                  "' currently associated with " + previousProgId_);
+    else
+        WriteLine("Registering file association for extension '" + extension_ + "'");
+
+    try {
+        WriteDefault(extensionKey_, association.progId);
+        written_ = true;
+        RecordKey(extensionKey_);
+        WriteDefault(progIdKey_, association.description);
+        WriteDefault(progIdKey_ + "\\DefaultIcon", association.icon);
+        if (!association.verbs.empty()) {
+            const std::string shellKey = progIdKey_ + "\\Shell";
+            WriteDefault(shellKey, association.verbs.front().first);
+            for (const auto& [verb, command] : association.verbs) {
+                const std::string verbKey = shellKey + "\\" + verb;
+                WriteDefault(verbKey, verb);
+                WriteDefault(verbKey + "\\command", command);
+                RecordKey(verbKey + "\\command");
+                RecordKey(verbKey);
+            }
+            RecordKey(shellKey);
+        }
+        RecordKey(progIdKey_);
+    } catch (const std::exception& error) {
+        const std::string reason = error.what();
+        Ask(Question{
+            "Registering File Association Failed",
+            "Warning: registering file associaton for extension '" + extension_ + "' failed.\nReason: " + reason +
+                ".\nDo you want to continue with the installation anyway?",
+            false,
+            "Warning: registering file association for extension '" + extension_ + "' failed. Reason: " + reason,
+            "Registering file association for extension '" + extension_ + "' failed. Reason: " + reason +
+                ", aborting",
+            "registering file association failed",
+            112,
+        });
+    }
+}
+
+FileAssociationStep::~FileAssociationStep()
+{
+    if (!RollbackWanted() || !written_)
+        return;
+    const bool restoring = !previousProgId_.empty();
+    try {
+        WriteLine("Rollback: removing previously created file association for extension " + extension_);
+        try {
+            // The ProgID key stays: the association given back may name it
+            // (a reinstallation of this version).
+            if (restoring)
+                WriteDefault(extensionKey_, previousProgId_);
+            else
+                RegKey(extensionKey_).DeleteKey();
+        } catch (const std::exception& error) {
+            const std::string reason = error.what();
+            WriteLine(std::string(restoring ? "Restoring" : "Removing") + " file association failed: " + reason);
+            NotifyRollbackFailure(restoring ? "Restoring File Association Failed" : "Removing File Association Failed",
+                                  std::string("Unable to ") + (restoring ? "restore" : "remove previoisly created") +
+                                      " file association for extenstion '" + extension_ + "'.\nReason: " + reason);
+        }
+    } catch (...) {
+        // An undo never stops the rollback.
+    }
+}

@@ -1,0 +1,109 @@
+#include "ShortcutStep.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include "ItemRemoval.h"
+#include "RebootRemoval.h"
+#include "ZeRizIva/CallResult.h"
+#include "ZeRizIva/Codepage.h"
+#include "ZeRizIva/Console.h"
+#include "ZeRizIva/Exceptions.h"
+#include "ZeRizIva/UniqueHandle.h"
+#include "ui/Prompt.h"
+
+namespace {
+
+// COM for the length of one shortcut, released on every path.
+class ComApartment {
+public:
+    ComApartment()
+    {
+        result_.Set(L"CoInitializeEx()", CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    }
+    ~ComApartment()
+    {
+        if (result_.succeeded())
+            CoUninitialize();
+    }
+
+private:
+    ComCallResult result_;
+};
+
+void Check(const wchar_t* call, HRESULT hr)
+{
+    ComCallResult result;
+    result.Set(call, hr);
+    if (result.failed())
+        throw ComException(result);
+}
+
+// Writes the link; on failure says why.
+bool SaveLink(const ShortcutParams& params, std::string& reason)
+{
+    try {
+        ComPtr<IShellLinkA> link;
+        Check(L"CoCreateInstance()",
+              CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.putVoid()));
+        link->SetPath(params.target.c_str());
+        if (!params.arguments.empty())
+            link->SetArguments(params.arguments.c_str());
+        if (!params.workingDirectory.empty())
+            link->SetWorkingDirectory(params.workingDirectory.c_str());
+        if (!params.description.empty())
+            link->SetDescription(params.description.c_str());
+        link->SetIconLocation(params.iconPath.empty() ? params.target.c_str() : params.iconPath.c_str(),
+                              params.iconIndex);
+        ComPtr<IPersistFile> file;
+        HRESULT hr = link->QueryInterface(IID_IPersistFile, file.putVoid());
+        if (SUCCEEDED(hr))
+            hr = file->Save(AnsiToWide(params.linkPath).c_str(), TRUE);
+        if (FAILED(hr)) {
+            reason = "IPersistFile::Save() failed";
+            return false;
+        }
+        return true;
+    } catch (const ComException& error) {
+        reason = error.what();
+        if (!reason.empty() && reason.back() == '.')
+            reason.pop_back();
+        return false;
+    }
+}
+
+} // namespace
+
+ShortcutStep::ShortcutStep(const ShortcutParams& params) : linkPath_(params.linkPath)
+{
+    WriteLine("Creating shortcut " + linkPath_);
+    std::string reason;
+    bool saved;
+    {
+        ComApartment com;
+        saved = SaveLink(params, reason);
+    }
+    if (saved) {
+        Params().uninstallParams += " \"-delFile=" + linkPath_ + "\"";
+        created_ = true;
+        CancelScheduledRemoval(linkPath_);
+        return;
+    }
+    Ask(Question{
+        "Creating Shortcut Failed",
+        "Warning: creating shortcut '" + linkPath_ + "' failed.\nReason: " + reason +
+            ".\nDo you want to continue with the installation anyway?",
+        false,
+        "Warning: creating shortcut '" + linkPath_ + "' failed: " + reason,
+        "Creating shortcut '" + linkPath_ + "' failed: " + reason + ", aborting",
+        "creating shortcut failed",
+        105,
+    });
+}
+
+ShortcutStep::~ShortcutStep()
+{
+    if (RollbackWanted() && created_)
+        RemoveOrScheduleOnReboot(linkPath_, kShortcutRemoval, DeleteFileA);
+}

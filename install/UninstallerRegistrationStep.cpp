@@ -1,0 +1,61 @@
+#include "UninstallerRegistrationStep.h"
+
+#include <windows.h>
+
+#include "InstallerRegistry.h"
+#include "ZeRizIva/Console.h"
+#include "ZeRizIva/WinErrorMessage.h"
+#include "driver/Product.h"
+#include "ui/Prompt.h"
+
+UninstallerRegistrationStep::UninstallerRegistrationStep(const std::string& keyName, const std::string& displayName,
+                                                         const std::string& version)
+    : subkey_(std::string(product::kUninstallKeyParent) + "\\" + keyName)
+{
+    InstallParams& params = Params();
+    // Clears a registration left by an earlier installation (when it has no subkeys).
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, subkey_.c_str());
+    WriteLine("Registering uninstaller");
+    try {
+        WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "DisplayName", displayName);
+        WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "DisplayIcon", params.uninstallerPath);
+        const std::string uninstallString = "\"" + params.uninstallerPath + "\" " + keyName + " ";
+        params.uninstallParams += " \"-delRegKey=HKEY_LOCAL_MACHINE\\" + subkey_ + "\"";
+        WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "UninstallString", uninstallString);
+        WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "UninstallParam", params.uninstallParams);
+        WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "InstallDir", params.installDir);
+        WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "Version", version);
+        registered_ = true;
+    } catch (const std::exception& error) {
+        // What was written stays: the step is not registered, so no rollback removes it.
+        const std::string reason = error.what();
+        Ask(Question{
+            "Uninstaller Registration Failed",
+            "Warning: uninstaller registration failed.\nReason: " + reason +
+                "\nDo you want to continue with the installation anyway?",
+            false,
+            "Warning: uninstaller registration failed: " + reason,
+            "Uninstaller registration failed: " + reason + ", aborting",
+            "uninstaller registration failed",
+            113,
+        });
+    }
+}
+
+UninstallerRegistrationStep::~UninstallerRegistrationStep()
+{
+    if (!RollbackWanted() || !registered_)
+        return;
+    try {
+        WriteLine("Rollback: unregistering uninstaller");
+        const LONG code = RegDeleteKeyA(HKEY_LOCAL_MACHINE, subkey_.c_str());
+        if (code != ERROR_SUCCESS) {
+            const std::string reason = WindowsErrorText(static_cast<unsigned long>(code));
+            WriteLine("Uninstaller unregistration failed: " + reason);
+            NotifyRollbackFailure("Uninstaller Unregistration Failed",
+                                  "Unable to unregister previously registered uninstaller.\nReason: " + reason);
+        }
+    } catch (...) {
+        // An undo never stops the rollback.
+    }
+}

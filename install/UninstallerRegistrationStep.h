@@ -1,0 +1,18 @@
+#pragma once
+// Registers the product with the system's list of installed programs and stores
+// the uninstall parameter string there: the uninstaller's only record of what
+// this installation put on the machine.
+#include <string>
+
+#include "InstallStep.h"
+
+class UninstallerRegistrationStep : public InstallStep {
+public:
+    UninstallerRegistrationStep(const std::string& keyName, const std::string& displayName,
+                                const std::string& version);
+    ~UninstallerRegistrationStep();
+
+private:
+    std::string subkey_;
+    bool registered_ = false;
+};
