@@ -14,6 +14,10 @@ mkdir -p "$WINEPREFIX"
 echo "== Booting a fresh Wine prefix in $WINEPREFIX"
 $wine wineboot -i >/dev/null 2>&1
 wineserver -w
+# Wine links the profile's Desktop and the like to the Unix home; keep them inside the prefix.
+for link in "$WINEPREFIX"/drive_c/users/*/*; do
+  if [ -L "$link" ]; then rm "$link" && mkdir "$link"; fi
+done
 
 installer=build/x64/VelantrixInstaller.exe
 echo "== Built: build/x64/VelantrixInstaller.exe ($(stat -c %s $installer) bytes)," \

@@ -1,5 +1,6 @@
 """Shared pieces of the end-to-end cases."""
 import os
+import pwd
 import threading
 import unittest
 
@@ -66,3 +67,28 @@ def use_windows_98(prefix):
     """Makes Wine report Windows 98 (the 95 family) to the programs of the prefix."""
     from registry import seed
     seed(prefix, "HKEY_CURRENT_USER\\Software\\Wine", {"Version": "win98"})
+
+
+INSTALL_DIR = "C:\\Program Files\\Korvane Velantrix"
+UNINSTALL_KEY = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velantrix"
+CLASSES = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes"
+MACHINE_ENVIRONMENT = "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Session Manager\\Environment"
+USER_ENVIRONMENT = "HKEY_CURRENT_USER\\Environment"
+COMMON_PROGRAMS = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"
+COMMON_DESKTOP = "C:\\users\\Public\\Desktop"
+# Wine names the profile after the Unix user.
+_USER = pwd.getpwuid(os.getuid()).pw_name
+USER_PROGRAMS = f"C:\\users\\{_USER}\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"
+USER_DESKTOP = f"C:\\users\\{_USER}\\Desktop"
+
+
+def read_links(prefix, *paths):
+    """Each link as (target, arguments, working directory, description, icon path, icon index),
+    read back through the shell's own link object."""
+    run = prefix.probe("LinkProbe.exe", *paths)
+    assert run.returncode == 0, run
+    links = []
+    for line in run.lines:
+        *texts, index = line.split("|")
+        links.append(tuple(texts) + (int(index),))
+    return links

@@ -31,6 +31,16 @@ def base_env(prefix):
     return env
 
 
+def isolate_profile(prefix_path):
+    """Wine links the profile's Desktop, Documents, ... to the Unix home
+    directory; make them folders of the prefix, so no case writes outside it."""
+    for users in (prefix_path / "drive_c" / "users").iterdir():
+        for entry in users.iterdir():
+            if entry.is_symlink():
+                entry.unlink()
+                entry.mkdir()
+
+
 def template():
     """The booted template prefix of this test run (made on first use)."""
     global _template
@@ -44,6 +54,7 @@ def template():
             env = base_env(path)
             subprocess.run([WINE64, "wineboot", "-i"], env=env, capture_output=True, check=True, timeout=300)
             subprocess.run(["wineserver", "-w"], env=env, check=True, timeout=300)
+            isolate_profile(path)
             _template = path
         return _template
 
