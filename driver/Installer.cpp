@@ -11,6 +11,7 @@
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/Exceptions.h"
 #include "ZeRizIva/Text.h"
+#include "package/InstallerIntegrityCheck.h"
 #include "ui/MessageBox.h"
 
 namespace {
@@ -63,7 +64,7 @@ int RunInstaller()
     params.cmdLine = &cmdLine;
     params.interactive = IsInteractiveCommandLine(cmdLine);
 
-    // Not built yet: the integrity self-check.
+    CheckInstallerIntegrity(params.interactive);
 
     if (params.interactive) {
         // Not built yet: the earlier installation's directory as the default.
