@@ -6,8 +6,10 @@ set(VELANTRIX_HOST_DIR "${CMAKE_SOURCE_DIR}/build/host" CACHE PATH "The native b
 
 if(CMAKE_CROSSCOMPILING AND NOT EXISTS "${VELANTRIX_HOST_DIR}/CMakeCache.txt")
   message(STATUS "Configuring the native host tools in ${VELANTRIX_HOST_DIR}")
+  # A cross configure hands its compilers to child processes as CC and CXX.
   execute_process(
-    COMMAND ${CMAKE_COMMAND} -S ${CMAKE_SOURCE_DIR} -B ${VELANTRIX_HOST_DIR} -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    COMMAND ${CMAKE_COMMAND} -E env --unset=CC --unset=CXX
+            ${CMAKE_COMMAND} -S ${CMAKE_SOURCE_DIR} -B ${VELANTRIX_HOST_DIR} -DCMAKE_BUILD_TYPE=RelWithDebInfo
     RESULT_VARIABLE host_configure_result)
   if(NOT host_configure_result EQUAL 0)
     message(FATAL_ERROR "Configuring the host tools in ${VELANTRIX_HOST_DIR} failed")

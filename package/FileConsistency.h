@@ -2,6 +2,9 @@
 // The integrity check of a file that carries a digest block, and the build's
 // counterpart that stamps the digest. Both raise ConsistencyErr when the file
 // cannot be opened, read, positioned or written.
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 // True if the file holds a block whose stored digest equals the computed one;
 // false if there is no block or the digests differ.
@@ -13,7 +16,6 @@ bool VerifyFileConsistency(const char* path);
 void ApplyFileConsistencyDigest(const char* path);
 
 #ifdef _WIN32
-#include <windows.h>
 // VerifyFileConsistency on the file of a loaded module; no module (null) means
 // the running executable.
 bool VerifyModuleFileConsistency(HMODULE module);

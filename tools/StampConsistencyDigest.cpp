@@ -1,7 +1,8 @@
 // Build step: stamps the SHA-1 digest into a finished installer executable and
 // checks the result. Fails (exit code 1) when the file holds no digest block,
-// when the block's first marker copy could straddle a 16 KiB read of the
-// installer's check, or when the stamped file does not verify.
+// when the block is not the program's own (two marker copies), when its first
+// marker copy straddles a 16 KiB read of the installer's check, or when the
+// stamped file does not verify. Prints where the block lies.
 //
 //   StampConsistencyDigest <executable>
 #include <cstdint>
