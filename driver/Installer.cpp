@@ -13,6 +13,7 @@
 #include "ZeRizIva/Text.h"
 #include "InstallSequence.h"
 #include "Requirements.h"
+#include "package/InstallerIntegrityCheck.h"
 #include "ui/MessageBox.h"
 
 namespace {
@@ -56,7 +57,7 @@ int RunInstaller()
     params.cmdLine = &cmdLine;
     params.interactive = IsInteractiveCommandLine(cmdLine);
 
-    // Not built yet: the integrity self-check.
+    CheckInstallerIntegrity(params.interactive);
 
     if (params.interactive) {
         // Not built yet: the earlier installation's directory as the default.

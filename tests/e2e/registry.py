@@ -170,3 +170,19 @@ def seed(prefix, path, values):
             lines.append(f'{left}="{_escape(value)}"')
     with open(prefix.path / ROOTS[root.upper()], "a", encoding="latin-1") as f:
         f.write("\n".join(lines) + "\n")
+
+
+def remove_value(prefix, path, name):
+    """Drops a value from a stopped prefix's registry file (every block of the key)."""
+    root, _, sub = path.partition("\\")
+    file = prefix.path / ROOTS[root.upper()]
+    header = "[" + _escape(sub).lower() + "]"
+    target = ('"' + _escape(name) + '"=').lower() if name else "@="
+    lines, inside = [], False
+    for line in file.read_text(encoding="latin-1").split("\n"):
+        if line.startswith("["):
+            inside = line.lower().startswith(header)
+        elif inside and line.lower().startswith(target):
+            continue
+        lines.append(line)
+    file.write_text("\n".join(lines), encoding="latin-1")

@@ -59,6 +59,11 @@ class BoxWatcher:
         assert self.result is not None and self.result.returncode == 0, self.result
         return [line.split("|", 2)[2] for line in self.result.lines if line.count("|") >= 2]
 
+    def default_button(self):
+        """The id of the button that Enter presses."""
+        self.texts()
+        return int(next(line for line in self.result.lines if line.startswith("#default|")).split("|")[1])
+
 
 IDOK, IDYES, IDNO = 1, 6, 7
 

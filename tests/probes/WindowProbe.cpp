@@ -3,7 +3,8 @@
 // Usage:
 //   WindowProbe box <title> <button id> [timeout ms]
 //     waits for a visible top-level window with that title, prints its
-//     children ("class|id|text" lines), then clicks the button with that id.
+//     default button ("#default|id") and its children ("class|id|text"
+//     lines), then clicks the button with that id.
 //   WindowProbe list
 //     prints every visible top-level window title.
 //   WindowProbe run <command line>
@@ -68,6 +69,8 @@ int main(int argc, char** argv)
             std::printf("no window '%s'\n", argv[2]);
             return 2;
         }
+        const LRESULT defaultId = SendMessageA(box, DM_GETDEFID, 0, 0);
+        std::printf("#default|%d\n", HIWORD(defaultId) == DC_HASDEFID ? LOWORD(defaultId) : 0);
         EnumChildWindows(box, PrintChild, 0);
         std::fflush(stdout);
         const int id = std::atoi(argv[3]);
