@@ -131,6 +131,16 @@ class Registry:
         hive, sub = self._split(path)
         return hive.keys.get(sub)
 
+    def exists(self, path):
+        """A key exists when it has a block of its own or any subkey (Wine
+        writes no block for a key without values that has subkeys)."""
+        hive, sub = self._split(path)
+        return sub in hive.keys or any(s.startswith(sub + "\\") for s in hive.keys)
+
+    def value_names(self, path):
+        key = self.key(path)
+        return key.names() if key else []
+
     def value(self, path, name, default=None):
         key = self.key(path)
         return key.get(name, default) if key else default

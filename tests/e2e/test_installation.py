@@ -128,6 +128,41 @@ class Installation(PrefixCase):
         self.assertEqual(path.lower().count(D.lower()), 1, path)
 
 
+class ShortcutFailure(PrefixCase):
+    """The fourth shortcut cannot be saved: a folder stands where its file would go."""
+
+    def setUp(self):
+        super().setUp()
+        self.menu = COMMON_PROGRAMS + "\\Korvane Velantrix"
+        self.prefix.host_path(self.menu + "\\Keypair Manager.lnk").mkdir(parents=True)
+
+    def test_without_force_the_run_ends_with_105_after_the_rollback(self):
+        run = self.prefix.install(f"-installDir={D}", "-acceptEULA")
+        self.assertEqual(run.returncode, 105)
+        failed = run.lines.index(f"Creating shortcut '{self.menu}\\Keypair Manager.lnk' failed: "
+                                 "IPersistFile::Save() failed, aborting")
+        rollback = run.lines[failed + 1:]
+        self.assertEqual(rollback[:3], [
+            f"Rollback: removing previously created shortcut {self.menu}\\Host Key Manager.lnk",
+            f"Rollback: removing previously created shortcut {self.menu}\\Proxy Settings.lnk",
+            f"Rollback: removing previously created shortcut {self.menu}\\Velantrix.lnk",
+        ])
+        self.assertEqual(rollback[-1], f"Rollback: removing previously created {D}",
+                         "the start-menu folder existed before and stays; the directory goes last")
+        self.assertFalse(self.prefix.host_path(D).exists())
+        self.assertEqual([p.name for p in self.prefix.host_path(self.menu).iterdir()], ["Keypair Manager.lnk"])
+
+    def test_with_force_it_warns_and_goes_on_without_the_shortcut(self):
+        run = self.prefix.install(f"-installDir={D}", "-acceptEULA", "-force")
+        self.assertEqual(run.returncode, 0, run)
+        self.assertIn(f"Warning: creating shortcut '{self.menu}\\Keypair Manager.lnk' failed: IPersistFile::Save() "
+                      "failed", run.lines)
+        self.prefix.shutdown()
+        params = Registry(self.prefix).value(UNINSTALL_KEY, "UninstallParam")
+        self.assertNotIn("Keypair Manager.lnk", params, "a shortcut that was not made is not recorded")
+        self.assertIn(f'"-delFile={self.menu}\\Uninstall Velantrix.lnk"', params)
+
+
 class SearchPath(PrefixCase):
     def run_with_paths(self, machine, user, *options, directory=D):
         values = {"PATH": ("expand", machine)} if machine is not None else {}

@@ -10,6 +10,7 @@
 //   schedule=<path>  prints ScheduleRemovalOnReboot's result and last error
 //   cancel=<path>    prints CancelScheduledRemoval's result
 //   rename=<from>,<to>  schedules a rename at the next restart (as other programs do)
+//   association=<ext>,<progid>  a file association step with one verb "Open"
 // When every action succeeded the uninstall parameter string is printed and
 // the steps are committed.
 #include <windows.h>
@@ -27,6 +28,7 @@
 #include "driver/TopLevel.h"
 #include "install/DirectoryStep.h"
 #include "install/FileActions.h"
+#include "install/FileAssociationStep.h"
 #include "install/FileSystem.h"
 #include "install/InstallStep.h"
 #include "install/RebootRemoval.h"
@@ -128,6 +130,11 @@ int Run(int argc, char** argv)
         } else if (Take(arg, "rename=", value)) {
             const size_t comma = value.find(',');
             MoveFileExA(value.substr(0, comma).c_str(), value.substr(comma + 1).c_str(), MOVEFILE_DELAY_UNTIL_REBOOT);
+        } else if (Take(arg, "association=", value)) {
+            const size_t comma = value.find(',');
+            const std::string progId = value.substr(comma + 1);
+            steps.push_back(std::make_unique<Holder<FileAssociationStep>>(FileAssociation{
+                progId, value.substr(0, comma), progId + " file", "C:\\icon.exe,1", {{"Open", "open \"%1\""}}}));
         } else if (Take(arg, "cancel=", value))
             WriteLine(std::string("cancel ") + (CancelScheduledRemoval(value) ? "true" : "false"));
         else

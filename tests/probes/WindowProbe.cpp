@@ -50,6 +50,18 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM)
     return TRUE;
 }
 
+// The button Enter presses: the one drawn as the default push button.
+int DefaultButton(HWND dialog)
+{
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char cls[16] = {};
+        GetClassNameA(child, cls, sizeof cls);
+        if (lstrcmpiA(cls, "Button") == 0 && (GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+            return GetDlgCtrlID(child);
+    }
+    return 0;
+}
+
 BOOL CALLBACK PrintTopLevel(HWND window, LPARAM)
 {
     char text[512] = {};
@@ -69,8 +81,7 @@ int main(int argc, char** argv)
             std::printf("no window '%s'\n", argv[2]);
             return 2;
         }
-        const LRESULT defaultId = SendMessageA(box, DM_GETDEFID, 0, 0);
-        std::printf("#default|%d\n", HIWORD(defaultId) == DC_HASDEFID ? LOWORD(defaultId) : 0);
+        std::printf("#default|%d\n", DefaultButton(box));
         EnumChildWindows(box, PrintChild, 0);
         std::fflush(stdout);
         const int id = std::atoi(argv[3]);
