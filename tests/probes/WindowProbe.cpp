@@ -129,7 +129,9 @@ BOOL CALLBACK DescribeControl(HWND control, LPARAM scanning)
         return TRUE;
     char cls[64] = {}, text[4096] = {};
     GetClassNameA(control, cls, sizeof cls);
-    GetWindowTextA(control, text, sizeof text);
+    // Asked of the control itself: an edit keeps its text where only its own process sees it.
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &ignored);
     RECT screen, client;
     GetWindowRect(control, &screen);
     client = screen;
@@ -143,6 +145,11 @@ BOOL CALLBACK DescribeControl(HWND control, LPARAM scanning)
                 weight == scan.weights.end() ? -1L : weight->second, static_cast<unsigned long>(GetWindowLongA(control, GWL_STYLE)),
                 static_cast<unsigned long>(GetWindowLongA(control, GWL_EXSTYLE)), Escaped(text).c_str());
     return TRUE;
+}
+
+INT_PTR CALLBACK IgnoreAll(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
 }
 
 // Pixels per 4 horizontal and 8 vertical dialog units of a dialog in
@@ -159,7 +166,7 @@ POINT DialogBaseUnits()
     dialogTemplate.header.cy = 100;
     dialogTemplate.pointSize = 8;
     std::memcpy(dialogTemplate.face, L"MS Sans Serif", sizeof dialogTemplate.face);
-    HWND dialog = CreateDialogIndirectA(nullptr, &dialogTemplate.header, nullptr, DefDlgProcA);
+    HWND dialog = CreateDialogIndirectA(nullptr, &dialogTemplate.header, nullptr, IgnoreAll);
     RECT units = {0, 0, 4, 8};
     MapDialogRect(dialog, &units);
     DestroyWindow(dialog);
@@ -198,7 +205,13 @@ void DescribeDialog(HWND dialog)
     const DialogScan scan = {dialog, FontWeights(dialog)};
     EnumChildWindows(dialog, DescribeControl, reinterpret_cast<LPARAM>(&scan));
     const POINT units = DialogBaseUnits();
-    std::printf("units|x=%ld|y=%ld\n", units.x, units.y);
+    NONCLIENTMETRICSA metrics = {};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    RECT workArea = {};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+    std::printf("units|x=%ld|y=%ld|border=%d|caption=%d|workarea=%s\n", units.x, units.y, metrics.iBorderWidth,
+                metrics.iCaptionHeight, Rect(workArea).c_str());
     const POINT close = CloseBox(dialog);
     std::printf("close|x=%ld|y=%ld\n", close.x, close.y);
 }
