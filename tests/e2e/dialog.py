@@ -29,11 +29,12 @@ ANCHORS = {
 }
 
 
-def use_wine_desktop(prefix):
-    """Every window of the prefix on one Wine desktop the size of the screen:
-    Wine draws the frames and runs the sizing loop itself, as Windows would."""
+def use_wine_desktop(prefix, size="1280x1024"):
+    """Every window of the prefix on one Wine desktop (by default the size of
+    the screen): Wine draws the frames and runs the sizing loop itself, as
+    Windows would."""
     seed(prefix, "HKEY_CURRENT_USER\\Software\\Wine\\Explorer", {"Desktop": "Default"})
-    seed(prefix, "HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops", {"Default": "1280x1024"})
+    seed(prefix, "HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops", {"Default": size})
 
 
 def _fields(line):
