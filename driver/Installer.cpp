@@ -12,7 +12,10 @@
 #include "ZeRizIva/Exceptions.h"
 #include "ZeRizIva/Text.h"
 #include "InstallSequence.h"
+#include "ProgramLaunch.h"
 #include "Requirements.h"
+#include "install/SpecialFolders.h"
+#include "ui/InstallerDialog.h"
 #include "package/InstallerIntegrityCheck.h"
 #include "ui/MessageBox.h"
 
@@ -37,11 +40,31 @@ void RequireAcceptedAgreement()
     throw SilentExit(140);
 }
 
-void ReportCompletion()
+// Stands in for ReadExistingInstallDir until the earlier installation is read:
+// the default folder under Program Files.
+std::string InstallDirWithoutEarlierInstallation()
+{
+    return PathJoin(GetProgramFilesFolder(), product::kFullName);
+}
+
+void RunInstallerDialog(RunChoices& choices)
+{
+    InstallParams& params = Params();
+    const InstallerDialogChoices dialogChoices{params.acceptEULA,     params.installDir,
+                                               choices.allUsers,      choices.desktopIcon,
+                                               choices.launchWhenDone, choices.buttonCaption};
+    if (ShowInstallerDialog(dialogChoices) != 1)
+        throw SilentExit(202);
+}
+
+void ReportCompletion(const RunChoices& choices)
 {
     const std::string completed = std::string(product::kFullName) + " " + product::kVersion + " installation completed";
-    if (Params().interactive)
+    if (Params().interactive) {
         ShowMessageBox(completed + ".\n", "Installation Completed", MB_ICONINFORMATION);
+        if (choices.launchWhenDone)
+            LaunchInstalledProgram();
+    }
     WriteLine(completed);
 }
 
@@ -60,7 +83,7 @@ int RunInstaller()
     CheckInstallerIntegrity(params.interactive);
 
     if (params.interactive) {
-        // Not built yet: the earlier installation's directory as the default.
+        params.installDir = InstallDirWithoutEarlierInstallation();
     } else {
         ReadUnattendedOptions(cmdLine, choices);
     }
@@ -68,11 +91,10 @@ int RunInstaller()
     CheckSystemRequirements();
     // Not built yet: the earlier version.
 
-    if (params.interactive) {
-        // Not built yet: the installer dialog; without it nothing is accepted.
-        throw SilentExit(202);
-    }
-    RequireAcceptedAgreement();
+    if (params.interactive)
+        RunInstallerDialog(choices);
+    else
+        RequireAcceptedAgreement();
 
     // Not built yet: removal of an earlier installation.
 
@@ -81,6 +103,6 @@ int RunInstaller()
     params.mainProgramPath = PathJoin(params.installDir, product::kMainProgramFile);
 
     InstallProduct(choices);
-    ReportCompletion();
+    ReportCompletion(choices);
     return 0;
 }
