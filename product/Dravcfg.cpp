@@ -2,6 +2,8 @@
 // builds of it, one per platform family; DRAVCFG_WIN9X selects the 98/Me one.
 #include <windows.h>
 
+#include <cstdlib>
+
 #include "StandInWindow.h"
 
 #ifdef DRAVCFG_WIN9X

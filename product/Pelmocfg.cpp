@@ -2,6 +2,7 @@
 // start-menu shortcuts' switches.
 #include <windows.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "StandInWindow.h"

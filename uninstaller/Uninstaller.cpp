@@ -4,6 +4,7 @@
 // "removed"; run by a person it says what it is.
 #include <windows.h>
 
+#include <cstdlib>
 #include <cstring>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
