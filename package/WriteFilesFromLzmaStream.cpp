@@ -52,9 +52,6 @@ void WriteFilesFromLzmaStream::Open(const std::string& path)
     else
         created_.push_back(path);  // before the file exists, so a failure below is undone too
     WriteLine("Installing " + path);
-    // A restart-time deletion pending from an earlier uninstallation must not
-    // remove the new file.
-    CancelScheduledRemoval(path);
     file_.reset(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file_) {
@@ -63,6 +60,10 @@ void WriteFilesFromLzmaStream::Open(const std::string& path)
                            "' - CreateFile() failed with the following error: " + WindowsErrorText(error));
     }
     path_ = path;
+    // A restart-time deletion pending from an earlier uninstallation must not
+    // remove the new file. Only now: pending entries are matched by the short
+    // form of the path, which a file that does not exist yet has not got.
+    CancelScheduledRemoval(path);
 }
 
 void WriteFilesFromLzmaStream::Write(const unsigned char* bytes, std::size_t count)

@@ -3,11 +3,13 @@ what its rollback leaves of them."""
 import time
 import unittest
 
+from registry import Registry
 from support import COMMON_PROGRAMS, INSTALL_DIR, PACKAGE_FILES, PrefixCase, use_windows_98
 from wine import BUILD, ROOT
 
 D = INSTALL_DIR
 MENU = COMMON_PROGRAMS + "\\Korvane Velantrix"
+SESSION_MANAGER = "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Session Manager"
 INSTALLED = PACKAGE_FILES + ["uninst.exe"]
 
 
@@ -98,6 +100,19 @@ class PackageFiles(PrefixCase):
         self.assertEqual(run.returncode, 101, run)
         self.assertFalse([line for line in run.lines if line.startswith("Rollback")], run.lines)
         self.assertEqual(self.installed(), built_files(1))
+
+    def test_restart_time_deletions_of_the_files_are_dropped(self):
+        """Left by an earlier uninstallation, they would delete the new files."""
+        self.prefix.host_path("C:\\other").write_text("other")
+        self.prefix.start_session()  # the session's start would carry them out
+        run = self.prefix.probe("TransactionProbe.exe", f"schedule={D}\\Velantrix.exe",
+                                f"schedule={D}\\uninst.exe", "schedule=C:\\other")
+        self.assertEqual([line.split()[:2] for line in run.lines[:3]], [["schedule", "true"]] * 3, run)
+        run = self.install()
+        self.assertEqual(run.returncode, 0, run)
+        self.prefix.shutdown()
+        pending = Registry(self.prefix).value(SESSION_MANAGER, "PendingFileRenameOperations")
+        self.assertEqual([path.lower() for path in pending], ["\\??\\c:\\other", ""])
 
 
 class InstalledPrograms(PrefixCase):
