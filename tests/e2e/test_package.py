@@ -1,5 +1,6 @@
 """The program files and the uninstaller that the real installer writes, and
 what its rollback leaves of them."""
+import struct
 import time
 import unittest
 
@@ -113,6 +114,38 @@ class PackageFiles(PrefixCase):
         self.prefix.shutdown()
         pending = Registry(self.prefix).value(SESSION_MANAGER, "PendingFileRenameOperations")
         self.assertEqual([path.lower() for path in pending], ["\\??\\c:\\other", ""])
+
+
+def group_icon_count(program):
+    """The number of icons (RT_GROUP_ICON resources) in a PE file: the icon
+    indexes a shortcut or an association can name are 0 to this less one."""
+    data = program.read_bytes()
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    sections, optional_size = struct.unpack_from("<H12xH", data, pe + 6)
+    optional = pe + 24
+    directories = optional + (112 if struct.unpack_from("<H", data, optional)[0] == 0x20B else 96)
+    resource_rva = struct.unpack_from("<I", data, directories + 2 * 8)[0]
+    for index in range(sections):
+        header = optional + optional_size + 40 * index
+        _, virtual_address, raw_size, raw_pointer = struct.unpack_from("<8xIIII", data, header)
+        if virtual_address <= resource_rva < virtual_address + raw_size:
+            root = raw_pointer + resource_rva - virtual_address
+            break
+    named, numbered = struct.unpack_from("<HH", data, root + 12)
+    for entry in range(named + numbered):
+        kind, offset = struct.unpack_from("<II", data, root + 16 + 8 * entry)
+        if kind == 14:  # RT_GROUP_ICON
+            return sum(struct.unpack_from("<HH", data, root + (offset & 0x7FFFFFFF) + 12))
+    return 0
+
+
+class ProductIcons(unittest.TestCase):
+    def test_every_icon_index_that_is_named_exists(self):
+        # "velantrix.exe,68" and "dravcfg.exe,3" for the associations, 0 to 2 of
+        # pelmocfg.exe for the settings shortcuts.
+        for program, needed in [("velantrix.exe", 69), ("pelmocfg.exe", 3), ("dravcfg-nt.exe", 4),
+                                ("dravcfg-9x.exe", 4), ("uninst.exe", 1)]:
+            self.assertGreaterEqual(group_icon_count(BUILD / "product" / program), needed, program)
 
 
 class InstalledPrograms(PrefixCase):
