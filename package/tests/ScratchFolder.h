@@ -18,7 +18,8 @@ protected:
     {
         char temp[MAX_PATH + 1] = {};
         GetTempPathA(sizeof temp, temp);
-        dir = PathJoin(temp, std::string("velantrix-package-") + testing::UnitTest::GetInstance()->current_test_info()->name());
+        const char* test = testing::UnitTest::GetInstance()->current_test_info()->name();
+        dir = PathJoin(temp, std::string("velantrix-package-") + test);
         RemoveAll();
         ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
         InstallParams& params = Params();
