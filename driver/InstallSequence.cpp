@@ -15,6 +15,8 @@
 #include "install/ShortcutStep.h"
 #include "install/SpecialFolders.h"
 #include "install/UninstallerRegistrationStep.h"
+#include "package/FileStep.h"
+#include "package/WriteFilesFromLzmaStream.h"
 
 namespace {
 
@@ -63,7 +65,9 @@ void InstallProduct(const RunChoices& choices)
     const std::string version = product::kVersion;
 
     DirectoryStep installDirectory(directory, false);
-    // Not built yet: the package files and the uninstaller file.
+    WriteFilesFromLzmaStream packageFiles;
+    packageFiles.Extract(resource::kPackage, directory);
+    FileStep uninstallerFile(resource::kUninstaller, "");
 
     const std::string menu =
         PathJoin(choices.allUsers ? GetCommonProgramsFolder() : GetProgramsFolder(), product::kFullName);
@@ -101,8 +105,8 @@ void InstallProduct(const RunChoices& choices)
     UpdatePathEnvironment(directory, choices.allUsers);
     SHChangeNotify(SHCNE_ASSOCCHANGED, 0, nullptr, nullptr);
 
-    CommitSteps(installDirectory, startMenu, mainShortcut, proxyShortcut, hostKeyShortcut, keypairShortcut,
-                uninstallShortcut, profiles, settings, registration);
+    CommitSteps(installDirectory, packageFiles, uninstallerFile, startMenu, mainShortcut, proxyShortcut,
+                hostKeyShortcut, keypairShortcut, uninstallShortcut, profiles, settings, registration);
     if (desktopShortcut)
         desktopShortcut->Keep();
 }

@@ -74,6 +74,19 @@ def use_windows_98(prefix):
     seed(prefix, "HKEY_CURRENT_USER\\Software\\Wine", {"Version": "win98"})
 
 
+# The package's files as the NT family installs them, in package order (the
+# Windows 98/Me build of dravcfg.exe is left out there).
+PACKAGE_FILES = ["Velantrix.exe", "pelmocfg.exe", "vxcore.dll", "vxsftp.exe", "vxkeygen.exe", "vxagent.exe",
+                 "readme.txt", "license.txt", "whatsnew.txt", "Sample.vxp", "dravcfg.exe"]
+
+
+def package_switches(directory):
+    """The uninstall switches of the package files and the uninstaller, in order."""
+    switches = [f'"-delMainFile={directory}\\{PACKAGE_FILES[0]}"']
+    switches += [f'"-delFile={directory}\\{name}"' for name in PACKAGE_FILES[1:]]
+    return switches + [f'"-delFile={directory}\\uninst.exe"']
+
+
 INSTALL_DIR = "C:\\Program Files\\Korvane Velantrix"
 UNINSTALL_KEY = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velantrix"
 CLASSES = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes"

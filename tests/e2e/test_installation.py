@@ -3,7 +3,8 @@ import unittest
 
 from registry import REG_EXPAND_SZ, Registry, seed
 from support import (CLASSES, COMMON_DESKTOP, COMMON_PROGRAMS, INSTALL_DIR, MACHINE_ENVIRONMENT, UNINSTALL_KEY,
-                     USER_DESKTOP, USER_ENVIRONMENT, USER_PROGRAMS, PrefixCase, read_links, use_windows_98)
+                     USER_DESKTOP, USER_ENVIRONMENT, USER_PROGRAMS, PrefixCase, package_switches, read_links,
+                     use_windows_98)
 
 D = INSTALL_DIR
 DESCRIPTION = ("Korvane Velantrix 4.10 - a general-purpose SSH client: supports tunneling (manual and via integrated "
@@ -24,15 +25,9 @@ PROFILE = CLASSES + "\\Korvane.Velantrix.4.10.Profile"
 SETTINGS = CLASSES + "\\Korvane.Velantrix.4.10.Settings"
 
 
-def package_items(directory):
-    """The package's switches, in package order (none until the package is embedded)."""
-    return []
-
-
 def expected_uninstall_params(directory, menu, desktop):
     items = ['"-shareResWith=Dravelo"', f'"-delDir={directory}"']
-    items += package_items(directory)
-    items += [f'"-delFile={directory}\\uninst.exe"'] if package_items(directory) else []
+    items += package_switches(directory)
     items += [f'"-delDir={menu}"']
     items += [f'"-delFile={menu}\\{link[0]}"' for link in SHORTCUTS]
     if desktop:

@@ -1,0 +1,83 @@
+#include "WriteFilesFromLzmaStream.h"
+
+#include <windows.h>
+
+#include "LzmaPackageDecoder.h"
+#include "Resource.h"
+#include "ZeRizIva/Console.h"
+#include "ZeRizIva/Exceptions.h"
+#include "ZeRizIva/WinErrorMessage.h"
+#include "driver/InstallParams.h"
+#include "driver/OsInfo.h"
+#include "install/FileActions.h"
+#include "install/FileSystem.h"
+#include "install/RebootRemoval.h"
+
+WriteFilesFromLzmaStream::~WriteFilesFromLzmaStream()
+{
+    if (!RollbackWanted())
+        return;
+    while (!created_.empty()) {
+        RollbackFile(created_.back());
+        created_.pop_back();
+    }
+}
+
+void WriteFilesFromLzmaStream::Extract(int resourceId, const std::string& targetDirectory)
+{
+    const ResourceBytes stream = LoadOwnResource(resourceId, "BINARY");
+    ExtractStream(stream.data, stream.size, targetDirectory);
+}
+
+void WriteFilesFromLzmaStream::ExtractStream(const unsigned char* stream, std::size_t size,
+                                             const std::string& targetDirectory)
+{
+    PackageParser parser(*this, targetDirectory, Params().uninstallerPath);
+    try {
+        DecodeLzmaPackage(stream, size, parser);
+    } catch (...) {
+        Close();
+        throw;
+    }
+    Close();
+}
+
+unsigned long WriteFilesFromLzmaStream::Platform() { return Os().Platform(); }
+
+void WriteFilesFromLzmaStream::Open(const std::string& path)
+{
+    AddUninstallFileSwitch(path);
+    if (PathExists(path))
+        ConfirmOverwrite(path);  // overwritten, never deleted by the rollback
+    else
+        created_.push_back(path);  // before the file exists, so a failure below is undone too
+    WriteLine("Installing " + path);
+    file_.reset(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file_) {
+        const DWORD error = GetLastError();
+        throw InstallError("Error creating target installation file '" + path +
+                           "' - CreateFile() failed with the following error: " + WindowsErrorText(error));
+    }
+    path_ = path;
+    // A restart-time deletion pending from an earlier uninstallation must not
+    // remove the new file. Only now: pending entries are matched by the short
+    // form of the path, which a file that does not exist yet has not got.
+    CancelScheduledRemoval(path);
+}
+
+void WriteFilesFromLzmaStream::Write(const unsigned char* bytes, std::size_t count)
+{
+    // Pieces come from the 128 KiB output buffer, so one call always fits a DWORD.
+    DWORD written = 0;
+    if (!WriteFile(file_.get(), bytes, static_cast<DWORD>(count), &written, nullptr)) {
+        const DWORD error = GetLastError();
+        throw InstallError("Error writing to target installation file '" + path_ +
+                           "' - WriteFile() failed with the following error: " + WindowsErrorText(error));
+    }
+    if (written != count)
+        throw InstallError("Error writing to target installation file '" + path_ + "' - WriteFile() wrote " +
+                           std::to_string(written) + " bytes instead of " + std::to_string(count));
+}
+
+void WriteFilesFromLzmaStream::Close() { file_.reset(); }

@@ -1,0 +1,36 @@
+#pragma once
+// Install step: the program files, decoded from the package resource straight
+// into the installation directory (PackageFormat.h). It records every file it
+// created and deletes them again on rollback, the last created first; files
+// that existed before and were overwritten are left alone.
+#include <string>
+#include <vector>
+
+#include "PackageParser.h"
+#include "ZeRizIva/UniqueHandle.h"
+#include "install/InstallStep.h"
+
+class WriteFilesFromLzmaStream : public InstallStep, private PackageFiles {
+public:
+    WriteFilesFromLzmaStream() = default;
+    ~WriteFilesFromLzmaStream();
+
+    // Decodes the resource (type "BINARY") and writes its files. Raises
+    // InstallError, or SilentExit 104 when an overwrite is refused; what was
+    // created until then stays recorded for the rollback.
+    void Extract(int resourceId, const std::string& targetDirectory);
+    // The same for a stream already in memory.
+    void ExtractStream(const unsigned char* stream, std::size_t size, const std::string& targetDirectory);
+
+    const std::vector<std::string>& CreatedFiles() const { return created_; }
+
+private:
+    unsigned long Platform() override;
+    void Open(const std::string& path) override;
+    void Write(const unsigned char* bytes, std::size_t count) override;
+    void Close() override;
+
+    std::vector<std::string> created_;
+    UniqueFile file_;
+    std::string path_;
+};
