@@ -5,18 +5,18 @@
 #include <string>
 
 #include "CmdLine.h"
+#include "ExistingInstallation.h"
 #include "InstallParams.h"
+#include "InstallSequence.h"
 #include "InstallerOptions.h"
 #include "Product.h"
+#include "ProgramLaunch.h"
+#include "Requirements.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/Exceptions.h"
 #include "ZeRizIva/Text.h"
-#include "InstallSequence.h"
-#include "ProgramLaunch.h"
-#include "Requirements.h"
-#include "install/SpecialFolders.h"
-#include "ui/InstallerDialog.h"
 #include "package/InstallerIntegrityCheck.h"
+#include "ui/InstallerDialog.h"
 #include "ui/MessageBox.h"
 
 namespace {
@@ -38,13 +38,6 @@ void RequireAcceptedAgreement()
     WriteErrorLine("End-User License Agreement. Please run this installer without parameters to");
     WriteErrorLine("read the EULA, then supply -acceptEULA for unattended installation.");
     throw SilentExit(140);
-}
-
-// Stands in for ReadExistingInstallDir until the earlier installation is read:
-// the default folder under Program Files.
-std::string InstallDirWithoutEarlierInstallation()
-{
-    return PathJoin(GetProgramFilesFolder(), product::kFullName);
 }
 
 void RunInstallerDialog(RunChoices& choices)
@@ -83,20 +76,21 @@ int RunInstaller()
     CheckInstallerIntegrity(params.interactive);
 
     if (params.interactive) {
-        params.installDir = InstallDirWithoutEarlierInstallation();
+        params.installDir = ReadExistingInstallDir();
     } else {
         ReadUnattendedOptions(cmdLine, choices);
     }
 
     CheckSystemRequirements();
-    // Not built yet: the earlier version.
+    choices.existingVersion = ReadExistingVersion();
 
-    if (params.interactive)
+    if (params.interactive) {
+        choices.buttonCaption = InstallButtonCaption(choices.existingVersion);
         RunInstallerDialog(choices);
-    else
+    } else
         RequireAcceptedAgreement();
 
-    // Not built yet: removal of an earlier installation.
+    RemoveExistingInstallation();
 
     params.uninstallParams = std::string("\"-shareResWith=") + product::kSharedResourceOwner + "\"";
     params.uninstallerPath = PathJoin(params.installDir, product::kUninstallerFile);

@@ -1,0 +1,202 @@
+#include "ExistingInstallation.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "Product.h"
+#include "RandomNumber.h"
+#include "ZeRizIva/Console.h"
+#include "ZeRizIva/Exceptions.h"
+#include "ZeRizIva/Text.h"
+#include "ZeRizIva/UniqueHandle.h"
+#include "ZeRizIva/WinErrorMessage.h"
+#include "driver/InstallParams.h"
+#include "install/InstallerRegistry.h"
+#include "install/RebootRemoval.h"
+#include "install/SpecialFolders.h"
+#include "package/ExtractResourceToFile.h"
+#include "ui/MessageBox.h"
+
+namespace {
+
+// Releases of the uninstaller before this one cannot be run as registered.
+constexpr char kFirstRunnableVersion[] = "4.07";
+constexpr int kTemporaryNameRetries = 10;
+
+std::string RegistrationKey() { return std::string(product::kUninstallKeyParent) + "\\" + product::kShortName; }
+
+// Any failure of the read (no key, no value, another type) gives the fallback.
+template <typename Fallback>
+std::string ReadRegistration(const char* valueName, Fallback fallback)
+{
+    try {
+        return ReadRegistryString(HKEY_LOCAL_MACHINE, RegistrationKey(), valueName);
+    } catch (const std::exception&) {
+        return fallback();
+    }
+}
+
+std::string Nothing() { return {}; }
+
+[[noreturn]] void RaiseInstallError(const char* call)
+{
+    const DWORD error = GetLastError();
+    throw InstallError(std::string(call) + " failed: " + WindowsErrorText(error));
+}
+
+std::string Hex(const void* handle)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%llx", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(handle)));
+    return text;
+}
+
+// Writes the embedded uninstaller to the temporary folder, trying other names
+// while the file cannot be written (an earlier copy may still be locked).
+std::string CopyEmbeddedUninstaller()
+{
+    char buffer[265];
+    const DWORD length = GetTempPathA(sizeof buffer, buffer);
+    if (length == 0 || length >= sizeof buffer) {
+        const DWORD error = GetLastError();
+        throw AException("Getting temporary path failed: GetTemporaryPath() failed: " + WindowsErrorText(error));
+    }
+    const std::string temp(buffer, length);
+    std::string path = PathJoin(temp, product::kUninstallerFile);
+    for (int retry = 0;; ++retry) {
+        try {
+            ExtractResourceToFile(path, resource::kUninstaller);
+            ScheduleRemovalOnReboot(path);
+            return path;
+        } catch (const std::exception& error) {
+            if (retry == kTemporaryNameRetries)
+                throw AException(std::string("Copying uninstaller to temporary path failed: ") + error.what());
+            char name[32];
+            std::snprintf(name, sizeof name, "uninst%04u.exe", static_cast<unsigned>(RandomNumber() % 9999));
+            path = PathJoin(temp, name);
+        }
+    }
+}
+
+std::string RunRemoval(const std::string& version, const std::string& command)
+{
+    try {
+        std::string commandLine = command;
+        if (CompareVersionTexts(version, kFirstRunnableVersion) < 0)
+            commandLine = "\"" + CopyEmbeddedUninstaller() + "\" " + product::kShortName;
+        WriteLine("");
+        const unsigned long result = RunUninstallerAndWait(commandLine);
+        WriteLine("");
+        if (result == 0)
+            return {};
+        std::string text = "Uninstaller failed with error code " + std::to_string(result);
+        if (result == 12)
+            text += ": Loading uninstallation information failed";
+        else if (result == 13)
+            text += ": Uninstallation failed partally or completely";
+        return text;
+    } catch (const InstallError& error) {
+        return std::string("Launching uninstaller failed: ") + error.what();
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+}
+
+} // namespace
+
+std::string ReadExistingInstallDir()
+{
+    return ReadRegistration("InstallDir", [] { return PathJoin(GetProgramFilesFolder(), product::kFullName); });
+}
+
+std::string ReadExistingVersion() { return ReadRegistration("Version", Nothing); }
+
+std::string ReadExistingUninstallString() { return ReadRegistration("UninstallString", Nothing); }
+
+std::string InstallButtonCaption(const std::string& existingVersion)
+{
+    if (existingVersion.empty())
+        return "Install";
+    return CompareVersionTexts(existingVersion, product::kVersion) < 0 ? "Upgrade" : "Replace";
+}
+
+void RemoveExistingInstallation()
+{
+    const std::string version = ReadExistingVersion();
+    const std::string command = ReadExistingUninstallString();
+    if (version.empty() || command.empty())
+        return;
+    WriteLine("Uninstalling the existing Velantrix " + version + " installation");
+
+    std::string failure = RunRemoval(version, command);
+    if (failure.empty())
+        return;
+    if (failure.back() == '.')
+        failure.pop_back();
+
+    const InstallParams& params = Params();
+    if (params.interactive) {
+        WriteLine("Warning: " + failure);
+        if (ShowMessageBox(failure + ".\nDo you want to continue with the installation anyway?",
+                           "Uninstallation failure", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES)
+            return;
+        WriteLine("Installation canceled by user (uninstallation failure)");
+        throw SilentExit(107);
+    }
+    if (params.force) {
+        WriteLine("Warning: " + failure);
+        return;
+    }
+    WriteLine(failure + " (use /Force flag to override uninstallation failure); aborting");
+    throw SilentExit(107);
+}
+
+unsigned long RunUninstallerAndWait(const std::string& commandLine)
+{
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    UniqueKernelHandle section(
+        CreateFileMappingA(INVALID_HANDLE_VALUE, &inheritable, PAGE_READWRITE, 0, sizeof(std::int32_t), nullptr));
+    if (!section)
+        RaiseInstallError("CreateFileMapping()");
+    UniqueMappedView view(MapViewOfFile(section.get(), FILE_MAP_READ, 0, 0, sizeof(std::int32_t)));
+    if (!view)
+        RaiseInstallError("MapViewOfFile()");
+    UniqueKernelHandle done(CreateEventA(&inheritable, TRUE, FALSE, nullptr));
+    if (!done)
+        RaiseInstallError("CreateEvent()");
+
+    const std::string full = commandLine + " -unat" + " -result=" + Hex(section.get()) + " -done=" + Hex(done.get());
+    unsigned long result = RunProcessAndWait(full, true, false);
+    if (result == 1) {
+        // The uninstaller handed the work to a copy of itself, which reports here.
+        WaitForSingleObject(done.get(), INFINITE);
+        result = static_cast<unsigned long>(*static_cast<const volatile std::int32_t*>(view.get()));
+    }
+    done.reset();
+    view.reset();
+    section.reset();
+    return result;
+}
+
+unsigned long RunProcessAndWait(const std::string& commandLine, bool inheritHandles, bool detached)
+{
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, inheritHandles, detached ? DETACHED_PROCESS : 0,
+                        nullptr, nullptr, &startup, &process))
+        RaiseInstallError("CreateProcess()");
+    UniqueKernelHandle processHandle(process.hProcess);
+    UniqueKernelHandle threadHandle(process.hThread);
+    WaitForSingleObject(processHandle.get(), INFINITE);
+    DWORD code = 0;
+    if (!GetExitCodeProcess(processHandle.get(), &code) || code == STILL_ACTIVE) {
+        TerminateProcess(processHandle.get(), 0);
+        code = STILL_ACTIVE;
+    }
+    return code;
+}

@@ -1,0 +1,21 @@
+#pragma once
+// An earlier installation of the product: where it is, which version, and its
+// removal (by running its uninstaller and waiting for the result) before this
+// installation begins.
+#include <string>
+
+std::string ReadExistingInstallDir();
+std::string ReadExistingVersion();
+std::string ReadExistingUninstallString();
+
+// "Install", "Upgrade" or "Replace" for the dialog's install button.
+std::string InstallButtonCaption(const std::string& existingVersion);
+
+// Returns when there was nothing to remove, the removal worked, or its failure
+// was accepted; otherwise raises SilentExit 107.
+void RemoveExistingInstallation();
+
+// Runs an uninstaller with the result protocol and returns its result.
+unsigned long RunUninstallerAndWait(const std::string& commandLine);
+// Starts a process and waits for it; returns its exit code.
+unsigned long RunProcessAndWait(const std::string& commandLine, bool inheritHandles, bool detached);

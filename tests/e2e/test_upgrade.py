@@ -1,0 +1,109 @@
+"""An earlier installation: its uninstaller is run through the result protocol
+before anything is installed (a stand-in uninstaller shows what it is given)."""
+import shutil
+import unittest
+
+from registry import Registry, seed
+from support import INSTALL_DIR, UNINSTALL_KEY, PrefixCase
+from wine import PROBES
+
+OLD = "C:\\Old Velantrix"
+STAND_IN = OLD + "\\UninstallerProbe.exe"
+ABORT = " (use /Force flag to override uninstallation failure); aborting"
+
+
+class EarlierInstallation(PrefixCase):
+    def register(self, behaviour, version="4.10"):
+        self.prefix.host_path(OLD).mkdir()
+        shutil.copy(PROBES / "UninstallerProbe.exe", self.prefix.host_path(STAND_IN))
+        values = {"InstallDir": OLD, "UninstallString": f'"{STAND_IN}" Velantrix {behaviour} '}
+        if version is not None:
+            values["Version"] = version
+        seed(self.prefix, UNINSTALL_KEY, values)
+
+    def install(self, *options):
+        return self.prefix.install(f"-installDir={INSTALL_DIR}", "-acceptEULA", *options)
+
+    def given_command_lines(self):
+        log = self.prefix.host_path(OLD + "\\UninstallerProbe.log")
+        return log.read_text().splitlines() if log.exists() else []
+
+    def test_a_successful_removal_goes_on_quietly(self):
+        self.register("exit=0")
+        run = self.install()
+        self.assertEqual(run.returncode, 0, run)
+        self.assertEqual(run.lines[:3], ["Uninstalling the existing Velantrix 4.10 installation", "", ""])
+        [command] = self.given_command_lines()
+        self.assertRegex(command, r'^"C:\\Old Velantrix\\UninstallerProbe\.exe" Velantrix exit=0  -unat '
+                                  r'-result=[0-9a-f]+ -done=[0-9a-f]+$',
+                         "appended to the registered command as it stands: two spaces before -unat")
+
+    def test_failures_by_result_code(self):
+        cases = [  # behaviour, options, exit code, the failure line
+            ("exit=13", [], 107, "Uninstaller failed with error code 13: Uninstallation failed partally or "
+                                 "completely" + ABORT),
+            ("exit=12", [], 107, "Uninstaller failed with error code 12: Loading uninstallation information failed"
+                                 + ABORT),
+            ("exit=7", [], 107, "Uninstaller failed with error code 7" + ABORT),
+            ("handoff=13", [], 107, "Uninstaller failed with error code 13: Uninstallation failed partally or "
+                                    "completely" + ABORT),
+            ("exit=12", ["-force"], 0, "Warning: Uninstaller failed with error code 12: Loading uninstallation "
+                                       "information failed"),
+        ]
+        for behaviour, options, code, line in cases:
+            with self.subTest(behaviour=behaviour, options=options):
+                self.prefix.remove()
+                self.setUp()
+                self.register(behaviour)
+                run = self.install(*options)
+                self.assertEqual(run.returncode, code, run)
+                self.assertEqual(run.lines[:4], ["Uninstalling the existing Velantrix 4.10 installation", "", "",
+                                                 line])
+                if code == 107:
+                    self.assertFalse(self.prefix.host_path(INSTALL_DIR).exists(), "nothing installed")
+
+    def test_a_handed_on_success_is_success(self):
+        self.register("handoff=0")
+        run = self.install()
+        self.assertEqual(run.returncode, 0, run)
+        self.assertEqual(run.lines[:3], ["Uninstalling the existing Velantrix 4.10 installation", "", ""])
+
+    def test_an_uninstaller_that_cannot_start(self):
+        seed(self.prefix, UNINSTALL_KEY, {"Version": "4.10", "UninstallString": '"C:\\nowhere\\uninst.exe" Velantrix '})
+        run = self.install()
+        self.assertEqual(run.returncode, 107)
+        self.assertEqual(run.lines[:2], ["Uninstalling the existing Velantrix 4.10 installation", ""])
+        self.assertTrue(run.lines[2].startswith("Launching uninstaller failed: CreateProcess() failed: Windows error "),
+                        run.lines)
+        self.assertTrue(run.lines[2].endswith(ABORT))
+        self.assertFalse(run.lines[2].endswith("." + ABORT), "the failure's own full stop is dropped")
+
+    def test_an_incomplete_registration_is_not_removed(self):
+        for version, command in ((None, "x"), ("4.10", None)):
+            self.prefix.remove()
+            self.setUp()
+            values = {"InstallDir": OLD}
+            if version:
+                values["Version"] = version
+            if command:
+                values["UninstallString"] = command
+            seed(self.prefix, UNINSTALL_KEY, values)
+            run = self.install()
+            self.assertEqual(run.returncode, 0, run)
+            self.assertNotIn("Uninstalling", run.stdout)
+
+    def test_releases_before_4_07_run_the_embedded_uninstaller_from_a_temporary_copy(self):
+        self.register("exit=0", version="4.06")
+        run = self.install("-force")
+        self.assertEqual(run.lines[0], "Uninstalling the existing Velantrix 4.06 installation")
+        self.assertEqual(self.given_command_lines(), [], "the registered command is not run")
+        self.prefix.shutdown()
+        pending = Registry(self.prefix).value(
+            "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Session Manager",
+            "PendingFileRenameOperations") or []
+        copies = [p for p in pending if p.lower().endswith("\\temp\\uninst.exe")]
+        self.assertEqual(len(copies), 1, pending)
+
+
+if __name__ == "__main__":
+    unittest.main()
