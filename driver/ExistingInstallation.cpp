@@ -53,8 +53,9 @@ std::string Hex(const void* handle)
     return text;
 }
 
-// Writes the embedded uninstaller to the temporary folder, trying other names
-// while the file cannot be written (an earlier copy may still be locked).
+// Writes the embedded uninstaller to the temporary folder under a name nobody
+// can predict, as a file that did not exist before (so nobody can have
+// prepared it), trying other names while that fails.
 std::string CopyEmbeddedUninstaller()
 {
     char buffer[265];
@@ -64,18 +65,17 @@ std::string CopyEmbeddedUninstaller()
         throw AException("Getting temporary path failed: GetTemporaryPath() failed: " + WindowsErrorText(error));
     }
     const std::string temp(buffer, length);
-    std::string path = PathJoin(temp, product::kUninstallerFile);
     for (int retry = 0;; ++retry) {
+        char name[32];
+        std::snprintf(name, sizeof name, "uninst%08x.exe", static_cast<unsigned>(RandomNumber()));
+        const std::string path = PathJoin(temp, name);
         try {
-            ExtractResourceToFile(path, resource::kUninstaller);
+            ExtractResourceToFile(path, resource::kUninstaller, ExistingFile::Refuse);
             ScheduleRemovalOnReboot(path);
             return path;
         } catch (const std::exception& error) {
             if (retry == kTemporaryNameRetries)
                 throw AException(std::string("Copying uninstaller to temporary path failed: ") + error.what());
-            char name[32];
-            std::snprintf(name, sizeof name, "uninst%04u.exe", static_cast<unsigned>(RandomNumber() % 9999));
-            path = PathJoin(temp, name);
         }
     }
 }

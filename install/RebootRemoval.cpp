@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "InstallerRegistry.h"
+#include "didur/DllLoader.h"
 #include "ZeRizIva/Codepage.h"
 #include "ZeRizIva/UniqueHandle.h"
 
@@ -67,12 +68,12 @@ bool WriteRenameSection(const std::vector<char>& block)
 
 bool ScheduleOnNt(const std::string& path)
 {
-    UniqueLibrary kernel(LoadLibraryA("kernel32.dll"));
-    if (!kernel)
+    DllLoader kernel;
+    if (!kernel.Load(true, "kernel32.dll", true))
         return false;
     using MoveFileExFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
     const auto moveFileEx =
-        reinterpret_cast<MoveFileExFn>(reinterpret_cast<void*>(GetProcAddress(kernel.get(), "MoveFileExA")));
+        reinterpret_cast<MoveFileExFn>(reinterpret_cast<void*>(GetProcAddress(kernel.Handle(), "MoveFileExA")));
     return moveFileEx && moveFileEx(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 

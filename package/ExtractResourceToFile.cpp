@@ -8,16 +8,17 @@
 #include "ZlibInflate.h"
 #include "ZeRizIva/UniqueHandle.h"
 
-void ExtractResourceToFile(const std::string& path, int resourceId)
+void ExtractResourceToFile(const std::string& path, int resourceId, ExistingFile existing)
 {
     const ResourceBytes stream = LoadOwnResource(resourceId, "BINARY");
-    InflateToFile(path, stream.data, stream.size);
+    InflateToFile(path, stream.data, stream.size, existing);
 }
 
-void InflateToFile(const std::string& path, const unsigned char* stream, std::size_t size)
+void InflateToFile(const std::string& path, const unsigned char* stream, std::size_t size, ExistingFile existing)
 {
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                existing == ExistingFile::Refuse ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
     if (!file)
         throw std::runtime_error("FileSink: error opening file for writing: " + path);
     InflateZlib(stream, size, [&file](const unsigned char* bytes, std::size_t count) {

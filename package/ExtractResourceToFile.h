@@ -10,6 +10,11 @@
 // writing file" for the file, and the decompressor's std::runtime_error texts
 // (ZlibInflate.h) for a damaged stream; the bytes before the damage stay
 // written.
-void ExtractResourceToFile(const std::string& path, int resourceId);
+// With Refuse, a file that exists already is an error rather than replaced:
+// no one else can have prepared the file that is then run.
+enum class ExistingFile { Replace, Refuse };
+
+void ExtractResourceToFile(const std::string& path, int resourceId, ExistingFile existing = ExistingFile::Replace);
 // The same for a stream already in memory.
-void InflateToFile(const std::string& path, const unsigned char* stream, std::size_t size);
+void InflateToFile(const std::string& path, const unsigned char* stream, std::size_t size,
+                   ExistingFile existing = ExistingFile::Replace);

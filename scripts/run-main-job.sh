@@ -34,5 +34,6 @@ end=$(date +%s%N)
 echo "(exit code $status, $(( (end - start) / 1000000 )) ms)"
 wineserver -w
 
-python3 tests/e2e/show_installation.py "$WINEPREFIX" "$target"
+python3 tests/e2e/show_installation.py "$WINEPREFIX" "$target" build/x64/tests/probes/LinkProbe.exe $wine
+wineserver -k
 exit $status

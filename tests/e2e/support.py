@@ -65,7 +65,7 @@ class BoxWatcher:
         return int(next(line for line in self.result.lines if line.startswith("#default|")).split("|")[1])
 
 
-IDOK, IDYES, IDNO = 1, 6, 7
+IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
 
 
 def use_windows_98(prefix):

@@ -2,7 +2,7 @@
 import unittest
 
 from registry import remove_value, seed
-from support import IDNO, IDYES, BoxWatcher, PrefixCase
+from support import IDCANCEL, IDNO, IDYES, BoxWatcher, PrefixCase
 from wine import Prefix
 
 REQUIREMENT = "Velantrix requires Windows 98 or Windows NT 4.0 SP3 and Internet Explorer 4.0, or higher"
@@ -81,11 +81,13 @@ class Requirements(PrefixCase):
     def test_interactive_yes_goes_on(self):
         windows_version("win95")(self.prefix)
         box = BoxWatcher(self.prefix, "Unsupported OS Version Detected", IDYES)
+        dialog = BoxWatcher(self.prefix, "Korvane Velantrix 4.10 Installer", IDCANCEL)
         run = self.prefix.install()
+        dialog.texts()
         self.assertIn("The minimum requirements for installing Velantrix are:\\n- Windows 98 or Windows NT 4.0 SP3,\\n"
                       "- Internet Explorer 4.0.\\n\\nDoes your system meet Velantrix minimum requirements?",
                       box.texts())
-        self.assertNotEqual(run.returncode, 130)
+        self.assertEqual(run.returncode, 202, "the dialog came next, and was cancelled")
 
 
 

