@@ -4,6 +4,7 @@
 
 #include "Codepage.h"
 #include "Exceptions.h"
+#include "FaultInjection.h"
 #include "MultiString.h"
 
 namespace {
@@ -121,6 +122,8 @@ bool RegKey::SetValue(const std::string& valueName, DWORD type, const void* byte
 {
     if (failed())
         return false;
+    if (InjectedFailure("RegSetValueExA"))
+        return Record(L"RegSetValueExA()", ERROR_ACCESS_DENIED);
     return Record(L"RegSetValueExA()", RegSetValueExA(handle_.get(), ValueNameOrNull(valueName), 0, type,
                                                       static_cast<const BYTE*>(bytes), size));
 }

@@ -9,6 +9,8 @@
 #include "InstallParams.h"
 #include "PathEnvironment.h"
 #include "Product.h"
+#include "ZeRizIva/Exceptions.h"
+#include "ZeRizIva/FaultInjection.h"
 #include "ZeRizIva/Text.h"
 #include "install/DirectoryStep.h"
 #include "install/FileAssociationStep.h"
@@ -103,7 +105,11 @@ void InstallProduct(const RunChoices& choices)
                                              version);
 
     UpdatePathEnvironment(directory, choices.allUsers);
+    if (InjectedFailure("UpdatePathEnvironment"))
+        throw InstallError("Updating the search path failed (injected failure)");
     SHChangeNotify(SHCNE_ASSOCCHANGED, 0, nullptr, nullptr);
+    if (InjectedFailure("SHChangeNotify"))
+        throw InstallError("Notifying the shell failed (injected failure)");
 
     CommitSteps(installDirectory, packageFiles, uninstallerFile, startMenu, mainShortcut, proxyShortcut,
                 hostKeyShortcut, keypairShortcut, uninstallShortcut, profiles, settings, registration);

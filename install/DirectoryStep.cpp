@@ -5,6 +5,7 @@
 #include "FileSystem.h"
 #include "ItemRemoval.h"
 #include "RebootRemoval.h"
+#include "ZeRizIva/FaultInjection.h"
 #include "ZeRizIva/WinErrorMessage.h"
 #include "ui/Prompt.h"
 
@@ -39,7 +40,7 @@ DirectoryStep::DirectoryStep(std::string path, bool mustBeEmpty) : path_(std::mo
                 103,
             });
     } else {
-        if (!CreateDirectoryA(path_.c_str(), nullptr)) {
+        if (InjectedFailure("CreateDirectoryA") || !CreateDirectoryA(path_.c_str(), nullptr)) {
             const std::string reason = WindowsErrorText(GetLastError());
             const std::string text = "Unable to create target directory '" + path_ + "': " + reason;
             Fail(Failure{"Directory Creation Failed", text, text, 101, 102});

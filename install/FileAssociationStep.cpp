@@ -46,24 +46,34 @@ FileAssociationStep::FileAssociationStep(const FileAssociation& association)
         RecordKey(progIdKey_);
     } catch (const std::exception& error) {
         const std::string reason = error.what();
-        Ask(Question{
-            "Registering File Association Failed",
-            "Warning: registering file associaton for extension '" + extension_ + "' failed.\nReason: " + reason +
-                ".\nDo you want to continue with the installation anyway?",
-            false,
-            "Warning: registering file association for extension '" + extension_ + "' failed. Reason: " + reason,
-            "Registering file association for extension '" + extension_ + "' failed. Reason: " + reason +
-                ", aborting",
-            "registering file association failed",
-            112,
-        });
+        try {
+            Ask(Question{
+                "Registering File Association Failed",
+                "Warning: registering file associaton for extension '" + extension_ + "' failed.\nReason: " +
+                    reason + ".\nDo you want to continue with the installation anyway?",
+                false,
+                "Warning: registering file association for extension '" + extension_ + "' failed. Reason: " + reason,
+                "Registering file association for extension '" + extension_ + "' failed. Reason: " + reason +
+                    ", aborting",
+                "registering file association failed",
+                112,
+            });
+        } catch (...) {
+            // The run ends here, and this step will not be destroyed: give the
+            // extension back now, or it would stay ours.
+            GiveBackExtension();
+            throw;
+        }
     }
 }
 
-FileAssociationStep::~FileAssociationStep()
+FileAssociationStep::~FileAssociationStep() { GiveBackExtension(); }
+
+void FileAssociationStep::GiveBackExtension()
 {
     if (!RollbackWanted() || !written_)
         return;
+    written_ = false;
     const bool restoring = !previousProgId_.empty();
     try {
         WriteLine("Rollback: removing previously created file association for extension " + extension_);

@@ -22,6 +22,9 @@ public:
     ~FileAssociationStep();
 
 private:
+    // The undo: the extension gets back its earlier ProgID, or loses ours.
+    void GiveBackExtension();
+
     std::string progIdKey_;
     std::string extensionKey_;
     std::string extension_;

@@ -10,6 +10,7 @@
 #include "ZeRizIva/Codepage.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/Exceptions.h"
+#include "ZeRizIva/FaultInjection.h"
 #include "ZeRizIva/UniqueHandle.h"
 #include "ui/Prompt.h"
 
@@ -59,7 +60,8 @@ bool SaveLink(const ShortcutParams& params, std::string& reason)
         ComPtr<IPersistFile> file;
         HRESULT hr = link->QueryInterface(IID_IPersistFile, file.putVoid());
         if (SUCCEEDED(hr))
-            hr = file->Save(AnsiToWide(params.linkPath).c_str(), TRUE);
+            hr = InjectedFailure("IPersistFile::Save") ? E_ACCESSDENIED
+                                                       : file->Save(AnsiToWide(params.linkPath).c_str(), TRUE);
         if (FAILED(hr)) {
             reason = "IPersistFile::Save() failed";
             return false;

@@ -6,6 +6,7 @@
 #include "Resource.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/Exceptions.h"
+#include "ZeRizIva/FaultInjection.h"
 #include "ZeRizIva/WinErrorMessage.h"
 #include "driver/InstallParams.h"
 #include "driver/OsInfo.h"
@@ -52,8 +53,9 @@ void WriteFilesFromLzmaStream::Open(const std::string& path)
     else
         created_.push_back(path);  // before the file exists, so a failure below is undone too
     WriteLine("Installing " + path);
-    file_.reset(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    file_.reset(InjectedFailure("CreateFileA") ? INVALID_HANDLE_VALUE
+                                               : CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file_) {
         const DWORD error = GetLastError();
         throw InstallError("Error creating target installation file '" + path +
@@ -70,7 +72,7 @@ void WriteFilesFromLzmaStream::Write(const unsigned char* bytes, std::size_t cou
 {
     // Pieces come from the 128 KiB output buffer, so one call always fits a DWORD.
     DWORD written = 0;
-    if (!WriteFile(file_.get(), bytes, static_cast<DWORD>(count), &written, nullptr)) {
+    if (InjectedFailure("WriteFile") || !WriteFile(file_.get(), bytes, static_cast<DWORD>(count), &written, nullptr)) {
         const DWORD error = GetLastError();
         throw InstallError("Error writing to target installation file '" + path_ +
                            "' - WriteFile() failed with the following error: " + WindowsErrorText(error));

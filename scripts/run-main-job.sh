@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 scripts/setup-deps.sh
 scripts/build.sh
 
-export WINEPREFIX="$PWD/build/main-job/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko prompts, and no menu entries written into the Unix home.
+export WINEPREFIX="$PWD/build/main-job/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 wine=/usr/lib/wine/wine64
 wineserver -k 2>/dev/null || true
 rm -rf "$WINEPREFIX"

@@ -6,6 +6,9 @@ set -eu
 cd "$(dirname "$0")/.."
 scripts/setup-deps.sh
 scripts/build.sh
+# The test build with named failure points, for the fault matrix.
+cmake --preset x64-faults >/dev/null
+cmake --build --preset x64-faults -j "$(nproc)"
 
 ctest --test-dir build/host --output-on-failure
 

@@ -3,7 +3,8 @@
 # (booted on first use; WINEPREFIX may name another).
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko prompts, and no menu entries written into the Unix home.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEPREFIX="${WINEPREFIX:-$here/../build/wine-ctest}"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"

@@ -3,11 +3,11 @@ import shutil
 import unittest
 
 from support import PrefixCase
-from wine import PROBES
+from wine import DLL_OVERRIDES, PROBES
 
 DOWNLOADS = "C:\\Downloads"
 # Wine prefers a native rich edit library wherever the search finds one.
-PREFER_NATIVE = {"WINEDLLOVERRIDES": "mscoree,mshtml=;riched20=n,b"}
+PREFER_NATIVE = {"WINEDLLOVERRIDES": DLL_OVERRIDES + ";riched20=n,b"}
 
 
 class PlantedLibraries(PrefixCase):

@@ -8,7 +8,7 @@ import unittest
 from dialog import CONTENTS_TITLE, TEMPLATE, TITLE, InteractiveRun, use_wine_desktop
 from registry import Registry
 from support import IDOK, INSTALL_DIR, PROBES, UNINSTALL_KEY, USER_DESKTOP, USER_PROGRAMS, BoxWatcher, PrefixCase
-from wine import INSTALLER
+from wine import DLL_OVERRIDES, INSTALLER
 
 INSTALL, CANCEL, LICENSE, AGREE, FOLDER, FOLDER_LINK, PACKAGE_LINK = 1, 2, 1005, 1006, 1001, 1007, 1008
 ALL_USERS, DESKTOP_ICON, RUN_WHEN_DONE = 1011, 1012, 1013
@@ -238,7 +238,7 @@ class RichEditLibrary(DialogCase):
         shutil.copy(INSTALLER, folder / "VelantrixInstaller.exe")
         shutil.copy(PROBES / "riched20.dll", folder / "riched20.dll")
         run = self.start(exe=folder / "VelantrixInstaller.exe",
-                         env={"WINEDLLOVERRIDES": "mscoree,mshtml=;riched20=n,b"})
+                         env={"WINEDLLOVERRIDES": DLL_OVERRIDES + ";riched20=n,b"})
         try:
             state = run.look()
         finally:  # the library leaves its trace as soon as it is loaded

@@ -25,9 +25,14 @@ _template_lock = threading.Lock()
 _template = None
 
 
+# No Mono or Gecko prompts; no menu entries that Wine would write into the Unix
+# home for every start-menu shortcut.
+DLL_OVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d"
+
+
 def base_env(prefix):
     env = dict(os.environ)
-    env.update(WINEPREFIX=str(prefix), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+    env.update(WINEPREFIX=str(prefix), WINEDEBUG="-all", WINEDLLOVERRIDES=DLL_OVERRIDES)
     return env
 
 

@@ -1,0 +1,29 @@
+#include "FaultInjection.h"
+
+#ifdef VELANTRIX_FAULT_INJECTION
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+
+bool InjectedFailure(const char* point)
+{
+    static const std::string wanted = [] {
+        char buffer[256] = {};
+        GetEnvironmentVariableA("VELANTRIX_FAIL_AT", buffer, sizeof buffer);
+        return std::string(buffer);
+    }();
+    static std::map<std::string, int> passes;
+    const size_t hash = wanted.find('#');
+    if (wanted.compare(0, hash, point) != 0)
+        return false;
+    const int pass = ++passes[point];
+    const int failing = hash == std::string::npos ? 1 : std::atoi(wanted.c_str() + hash + 1);
+    if (pass != failing)
+        return false;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return true;
+}
+#endif

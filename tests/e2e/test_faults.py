@@ -1,0 +1,171 @@
+"""A failure at every step of the installation (the test build's named failure
+points), unattended with and without -force and with -noRollback: the exit
+code and line of each, and afterwards the prefix as it was before the run, but
+for what is meant to stay."""
+import re
+import unittest
+from concurrent.futures import ThreadPoolExecutor
+
+from registry import Registry, seed
+from state import capture, differences
+from support import CLASSES, COMMON_PROGRAMS, INSTALL_DIR, PACKAGE_FILES
+from wine import BUILD, Prefix
+
+FAULTY = BUILD.parent / "x64-faults" / "VelantrixInstaller.exe"
+D = INSTALL_DIR
+MENU = COMMON_PROGRAMS + "\\Korvane Velantrix"
+LINKS = [MENU + "\\" + name for name in ("Velantrix.lnk", "Proxy Settings.lnk", "Host Key Manager.lnk",
+                                         "Keypair Manager.lnk", "Uninstall Velantrix.lnk")]
+LINKS.append("C:\\users\\Public\\Desktop\\Velantrix.lnk")
+NT_FILES = PACKAGE_FILES  # what an NT system gets, in package order
+
+# What may stay after a rolled-back failure (lower case, as the state lists it).
+PENDING = r"^~key hkey_local_machine\\system\\currentcontrolset\\control\\session manager \[pendingfilerenameoperations\]$"
+PROG_IDS = r"^\+key hkey_local_machine\\software\\classes\\korvane\.velantrix\.4\.10\.(profile|settings)(\\|$)"
+EMPTY_EXTENSION = r"^\+key hkey_local_machine\\software\\classes\\\.(vxp|dvs)$"
+REGISTRATION = r"^\+key hkey_local_machine\\software\\microsoft\\windows\\currentversion\\uninstall\\velantrix$"
+SEARCH_PATH = r"^~key hkey_local_machine\\system\\currentcontrolset\\control\\session manager\\environment \[path\]$"
+
+
+class Case:
+    def __init__(self, point, code, line, warning=None, stays=(), why=""):
+        self.point, self.code, self.line = point, code, line
+        self.warning = warning  # with -force: this line, and the installation goes on
+        self.stays, self.why = stays, why
+
+
+def cases():
+    found = []
+    found.append(Case("CreateDirectoryA#1", 102, f"Unable to create target directory '{D}': Windows error 5",
+                      why="the installation directory"))
+    for number, name in enumerate(NT_FILES, 1):
+        found.append(Case(f"CreateFileA#{number}", 150,
+                          f"Installation error: Error creating target installation file '{D}\\{name}' - "
+                          "CreateFile() failed with the following error: Windows error 5",
+                          stays=[PENDING], why=f"package file {name}: the failed path is scheduled for deletion"))
+    found.append(Case("WriteFile#1", 150, f"Installation error: Error writing to target installation file "
+                                          f"'{D}\\{NT_FILES[0]}' - WriteFile() failed", why="writing a package file"))
+    found.append(Case(f"CreateFileA#{len(NT_FILES) + 1}", 150,
+                      f"std::exception caught: FileSink: error opening file for writing: {D}\\uninst.exe",
+                      why="the uninstaller file"))
+    found.append(Case("CreateDirectoryA#2", 102, f"Unable to create target directory '{MENU}': Windows error 5",
+                      why="the start-menu folder"))
+    for number, link in enumerate(LINKS, 1):
+        found.append(Case(f"IPersistFile::Save#{number}", 105,
+                          f"Creating shortcut '{link}' failed: IPersistFile::Save() failed, aborting",
+                          f"Warning: creating shortcut '{link}' failed: IPersistFile::Save() failed",
+                          why=f"shortcut {number}"))
+    vxp = "egistering file association for extension '.vxp' failed. Reason: RegSetValueExA() failed: Windows error: 5"
+    dvs = vxp.replace(".vxp", ".dvs")
+    found.append(Case("RegSetValueExA#1", 112, "R" + vxp, "Warning: r" + vxp, [EMPTY_EXTENSION],
+                      "the first write of .vxp"))
+    found.append(Case("RegSetValueExA#2", 112, "R" + vxp, "Warning: r" + vxp, [PROG_IDS], "a later write of .vxp"))
+    found.append(Case("RegSetValueExA#9", 112, "R" + dvs, "Warning: r" + dvs, [EMPTY_EXTENSION, PROG_IDS],
+                      "the first write of .dvs"))
+    registration = "ninstaller registration failed: RegSetValueExA() failed: Windows error: 5"
+    found.append(Case("RegSetValueExA#15", 113, "U" + registration, "Warning: u" + registration,
+                      [PROG_IDS, REGISTRATION], "the registration"))
+    found.append(Case("RegSetValueExA#17", 113, "U" + registration, "Warning: u" + registration,
+                      [PROG_IDS, REGISTRATION], "the registration after two of its values"))
+    found.append(Case("UpdatePathEnvironment", 150, "Installation error: Updating the search path failed",
+                      stays=[PROG_IDS, SEARCH_PATH], why="the search path"))
+    found.append(Case("SHChangeNotify", 150, "Installation error: Notifying the shell failed",
+                      stays=[PROG_IDS, SEARCH_PATH], why="the shell notification"))
+    return found
+
+
+def baseline():
+    """The state a fresh prefix has after a session in which the installer did nothing."""
+    prefix = Prefix("fault-baseline")
+    try:
+        prefix.run(FAULTY, "-?")
+        prefix.shutdown()
+        return capture(prefix)
+    finally:
+        prefix.remove()
+
+
+def run_case(before, case, options):
+    prefix = Prefix("fault")
+    try:
+        run = prefix.run(FAULTY, f"-installDir={D}", "-acceptEULA", *options,
+                         env={"VELANTRIX_FAIL_AT": case.point})
+        prefix.shutdown()
+        return run, differences(before, capture(prefix))
+    finally:
+        prefix.remove()
+
+
+def jobs():
+    """Every point without -force; with -force where it changes the outcome, or
+    for the first point of each kind; -noRollback for the first point of each kind."""
+    seen = set()
+    for case in cases():
+        kind = case.point.split("#")[0]
+        yield case, ()
+        if case.warning or kind not in seen:
+            yield case, ("-force",)
+        if kind not in seen:
+            yield case, ("-noRollback",)
+        seen.add(kind)
+
+
+class FaultMatrix(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        before = baseline()
+        work = list(jobs())
+        with ThreadPoolExecutor(max_workers=2) as pool:
+            outcomes = pool.map(lambda job: run_case(before, *job), work)
+            cls.results = {(case.point, options): outcome for (case, options), outcome in zip(work, outcomes)}
+
+    def test_without_force_each_failure_ends_with_its_code_and_rolls_everything_back(self):
+        for case in cases():
+            with self.subTest(case.why, point=case.point):
+                run, changes = self.results[(case.point, ())]
+                self.assertEqual(run.returncode, case.code, run)
+                self.assertTrue(any(line.startswith(case.line) for line in run.lines), run.stdout)
+                unexpected = [c for c in changes if not any(re.search(p, c, re.I) for p in case.stays)]
+                self.assertEqual(unexpected, [], f"left behind by {case.point}")
+                if case.code != 102 or case.point != "CreateDirectoryA#1":
+                    self.assertIn(f"Rollback: removing previously created {D}", run.lines)
+
+    def test_force_turns_the_questions_into_warnings(self):
+        for case in cases():
+            if (case.point, ("-force",)) not in self.results:
+                continue
+            with self.subTest(case.why, point=case.point):
+                run, _ = self.results[(case.point, ("-force",))]
+                if case.warning is None:
+                    self.assertEqual(run.returncode, case.code, run)
+                    continue
+                self.assertEqual(run.returncode, 0, run)
+                self.assertTrue(any(line.startswith(case.warning) for line in run.lines), run.stdout)
+                self.assertEqual(run.lines[-1], "Korvane Velantrix 4.10 installation completed")
+
+    def test_no_rollback_leaves_what_was_made_and_says_nothing_of_it(self):
+        for case in cases():
+            if (case.point, ("-noRollback",)) not in self.results:
+                continue
+            with self.subTest(case.why, point=case.point):
+                run, changes = self.results[(case.point, ("-noRollback",))]
+                self.assertEqual(run.returncode, case.code, run)
+                self.assertFalse([line for line in run.lines if line.startswith("Rollback: ")])
+                if case.point != "CreateDirectoryA#1":
+                    self.assertIn("+dir " + D.lower(), changes)
+
+
+class FailedAssociation(unittest.TestCase):
+    def test_a_replaced_association_is_given_back_when_its_own_step_fails(self):
+        prefix = Prefix("fault-association")
+        self.addCleanup(prefix.remove)
+        seed(prefix, CLASSES + "\\.vxp", {"": "Other.Profile"})
+        run = prefix.run(FAULTY, f"-installDir={D}", "-acceptEULA", env={"VELANTRIX_FAIL_AT": "RegSetValueExA#2"})
+        self.assertEqual(run.returncode, 112)
+        self.assertIn("Rollback: removing previously created file association for extension .vxp", run.lines)
+        prefix.shutdown()
+        self.assertEqual(Registry(prefix).value(CLASSES + "\\.vxp", ""), "Other.Profile")
+
+
+if __name__ == "__main__":
+    unittest.main()
