@@ -144,27 +144,28 @@ bool RegKey::Enumerate(unsigned flags, std::vector<std::string>& result)
     if (!Open(access))
         return false;
     result.clear();
-    char name[262];
-    if (flags & kSubkeys)
+    // Names longer than the buffer are a failure of the call, not skipped.
+    const auto collect = [&](const wchar_t* function, auto enumerate) {
+        char name[262];
         for (DWORD index = 0;; ++index) {
             DWORD size = 261;
-            const LONG code = RegEnumKeyExA(handle_.get(), index, name, &size, nullptr, nullptr, nullptr, nullptr);
+            const LONG code = enumerate(index, name, &size);
             if (code == ERROR_NO_MORE_ITEMS)
-                break;
-            if (!Record(L"RegEnumKeyExA()", code))
+                return true;
+            if (!Record(function, code))
                 return false;
             result.emplace_back(name, size);
         }
-    if (flags & kValues)
-        for (DWORD index = 0;; ++index) {
-            DWORD size = 261;
-            const LONG code = RegEnumValueA(handle_.get(), index, name, &size, nullptr, nullptr, nullptr, nullptr);
-            if (code == ERROR_NO_MORE_ITEMS)
-                break;
-            if (!Record(L"RegEnumValueA()", code))
-                return false;
-            result.emplace_back(name, size);
-        }
+    };
+    const HKEY key = handle_.get();
+    if ((flags & kSubkeys) && !collect(L"RegEnumKeyExA()", [key](DWORD index, char* name, DWORD* size) {
+            return RegEnumKeyExA(key, index, name, size, nullptr, nullptr, nullptr, nullptr);
+        }))
+        return false;
+    if ((flags & kValues) && !collect(L"RegEnumValueA()", [key](DWORD index, char* name, DWORD* size) {
+            return RegEnumValueA(key, index, name, size, nullptr, nullptr, nullptr, nullptr);
+        }))
+        return false;
     return true;
 }
 
