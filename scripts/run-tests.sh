@@ -21,4 +21,4 @@ export DISPLAY="$display"
 sleep 1
 
 ctest --test-dir build/x64 --output-on-failure
-python3 -m unittest discover -s tests/e2e -t tests/e2e -v
+python3 tests/e2e/run_all.py

@@ -47,9 +47,13 @@ def isolate_profile(prefix_path):
 
 
 def template():
-    """The booted template prefix of this test run (made on first use)."""
+    """The booted template prefix of this test run (made on first use; a runner
+    that starts several test processes makes it once and sets
+    VELANTRIX_TEMPLATE_READY for them)."""
     global _template
     with _template_lock:
+        if _template is None and os.environ.get("VELANTRIX_TEMPLATE_READY"):
+            _template = WORK / "template"
         if _template is None:
             path = WORK / "template"
             if path.exists():
@@ -92,7 +96,7 @@ class Prefix:
         with Prefix._counter_lock:
             Prefix._counter += 1
             number = Prefix._counter
-        self.path = WORK / "cases" / f"{number:03d}-{name}"
+        self.path = WORK / "cases" / f"{os.getpid()}-{number:03d}-{name}"
         if self.path.exists():
             shutil.rmtree(self.path)
         self.path.parent.mkdir(parents=True, exist_ok=True)

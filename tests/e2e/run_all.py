@@ -1,0 +1,70 @@
+"""Runs every end-to-end module, two at a time: each worker has its own X
+display (the dialog cases move the mouse), all share one template prefix."""
+import os
+import subprocess
+import sys
+import threading
+import time
+from pathlib import Path
+
+HERE = Path(__file__).resolve().parent
+WORKERS = 2
+# The longest first, so the two workers end at about the same time.
+FIRST = ["test_faults", "test_installer_dialog", "test_transaction", "test_interactive_flows", "test_uninstaller"]
+
+
+def modules():
+    found = sorted(p.stem for p in HERE.glob("test_*.py"))
+    return [m for m in FIRST if m in found] + [m for m in found if m not in FIRST]
+
+
+def start_display(number):
+    display = f":{number}"
+    server = subprocess.Popen(["Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    time.sleep(1)
+    return display, server
+
+
+def main():
+    sys.path.insert(0, str(HERE))
+    from wine import template
+    template()
+    queue = modules()
+    lock = threading.Lock()
+    failures = []
+
+    def work(display):
+        env = dict(os.environ, DISPLAY=display, VELANTRIX_TEMPLATE_READY="1")
+        while True:
+            with lock:
+                if not queue:
+                    return
+                module = queue.pop(0)
+            started = time.time()
+            run = subprocess.run([sys.executable, "-m", "unittest", "-v", module], cwd=HERE, env=env,
+                                 stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+            with lock:
+                print(run.stdout, flush=True)
+                print(f"== {module}: {'ok' if run.returncode == 0 else 'FAILED'} "
+                      f"({time.time() - started:.0f} s)", flush=True)
+                if run.returncode:
+                    failures.append(module)
+
+    base = 60 + os.getpid() % 20
+    displays = [start_display(base + i) for i in range(WORKERS)]
+    try:
+        threads = [threading.Thread(target=work, args=(display,)) for display, _ in displays]
+        for thread in threads:
+            thread.start()
+        for thread in threads:
+            thread.join()
+    finally:
+        for _, server in displays:
+            server.terminate()
+    print("failed: " + ", ".join(failures) if failures else "all end-to-end modules passed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
