@@ -8,6 +8,7 @@
 #include "ZeRizIva/AllocationFailure.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/Exceptions.h"
+#include "ZeRizIva/FaultInjection.h"
 #include "ZeRizIva/UniqueHandle.h"
 #include "ZeRizIva/WinErrorMessage.h"
 #include "didur/DllLoader.h"
@@ -98,7 +99,7 @@ bool TokenHoldsAdministrators()
     // A group marked for deny only counts as well: the attributes are not read.
     for (DWORD i = 0; i < groups->GroupCount; ++i) {
         PSID sid = groups->Groups[i].Sid;
-        if (sid && api.isValidSid(sid) && api.equalSid(sid, administrators))
+        if (sid && api.isValidSid(sid) && !InjectedFailure("EqualSid") && api.equalSid(sid, administrators))
             return true;
     }
     return false;

@@ -8,7 +8,8 @@ from concurrent.futures import ThreadPoolExecutor
 
 from registry import Registry, seed
 from state import capture, differences
-from support import CLASSES, COMMON_PROGRAMS, INSTALL_DIR, PACKAGE_FILES
+from support import (CLASSES, COMMON_PROGRAMS, INSTALL_DIR, PACKAGE_FILES, UNINSTALL_KEY, USER_DESKTOP,
+                     USER_ENVIRONMENT, USER_PROGRAMS)
 from wine import BUILD, Prefix
 
 FAULTY = BUILD.parent / "x64-faults" / "VelantrixInstaller.exe"
@@ -153,6 +154,24 @@ class FaultMatrix(unittest.TestCase):
                 self.assertFalse([line for line in run.lines if line.startswith("Rollback: ")])
                 if case.point != "CreateDirectoryA#1":
                     self.assertIn("+dir " + D.lower(), changes)
+
+
+class NotAnAdministrator(unittest.TestCase):
+    """Wine's user is always an administrator; the test build can make every
+    group comparison of the probe come out unequal."""
+
+    def test_a_user_who_is_not_an_administrator_gets_the_users_own_places(self):
+        prefix = Prefix("not-admin")
+        self.addCleanup(prefix.remove)
+        run = prefix.run(FAULTY, f"-installDir={D}", "-acceptEULA", env={"VELANTRIX_FAIL_AT": "EqualSid#*"})
+        self.assertEqual(run.returncode, 0, run)
+        shortcuts = [line for line in run.lines if line.startswith("Creating shortcut ")]
+        self.assertEqual(shortcuts[0], f"Creating shortcut {USER_PROGRAMS}\\Korvane Velantrix\\Velantrix.lnk")
+        self.assertEqual(shortcuts[-1], f"Creating shortcut {USER_DESKTOP}\\Velantrix.lnk")
+        prefix.shutdown()
+        registry = Registry(prefix)
+        self.assertEqual(registry.value(USER_ENVIRONMENT, "PATH"), D)
+        self.assertIsNotNone(registry.key(UNINSTALL_KEY), "the registration is the machine's all the same")
 
 
 class FailedAssociation(unittest.TestCase):
