@@ -32,7 +32,8 @@ class Associations(PrefixCase):
         self.assertEqual(run.lines, [
             "Registering file association for extension '.vxp'",
             '"-shareResWith=Dravelo" '
-            f'"-delRegKey={VXP}" "-delRegKey={CLASSES}\\Ours.Profile\\Shell\\Open\\command" '
+            f'"-delRegKey={VXP}" "-delRegKey={CLASSES}\\Ours.Profile\\DefaultIcon" '
+            f'"-delRegKey={CLASSES}\\Ours.Profile\\Shell\\Open\\command" '
             f'"-delRegKey={CLASSES}\\Ours.Profile\\Shell\\Open" "-delRegKey={CLASSES}\\Ours.Profile\\Shell" '
             f'"-delRegKey={CLASSES}\\Ours.Profile"'])
         run = self.prefix.probe(PROBE, "association=.new,Ours.New", "fail")
