@@ -49,8 +49,11 @@ bool CopyOwnFile(const std::string& folder, std::string& copyPath, std::string& 
     }
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         copyPath = PathJoin(folder, RandomFileName());
-        if (CopyFileA(own.c_str(), copyPath.c_str(), TRUE))
+        if (CopyFileA(own.c_str(), copyPath.c_str(), TRUE)) {
+            // A read-only mark would come along and outlast the restart-time deletion.
+            SetFileAttributesA(copyPath.c_str(), FILE_ATTRIBUTE_NORMAL);
             return true;
+        }
         const DWORD error = GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
             failure = "CopyFile() failed: " + WindowsErrorText(error);
