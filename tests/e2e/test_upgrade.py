@@ -1,6 +1,7 @@
 """An earlier installation: its uninstaller is run through the result protocol
 before anything is installed (a stand-in uninstaller shows what it is given,
 the real one removes it)."""
+import re
 import shutil
 import unittest
 
@@ -11,6 +12,10 @@ from wine import PROBES
 
 OLD = "C:\\Old Velantrix"
 STAND_IN = OLD + "\\UninstallerProbe.exe"
+# The installer's temporary copy of its embedded uninstaller (the uninstaller's
+# own copies are named "uninst-" and 16 digits).
+INSTALLERS_COPY = re.compile(r"\\temp\\uninst[0-9a-f]*\.exe$")
+INSTALLERS_COPY_FILE = re.compile(r"/temp/uninst[0-9a-f]*\.exe$")
 ABORT = " (use /Force flag to override uninstallation failure); aborting"
 
 
@@ -129,14 +134,14 @@ class RealUninstaller(UninstallerCase):
         self.assertEqual(run.lines[:4], ["Uninstalling the existing Velantrix 4.06 installation", "",
                                          f"{DISPLAY_NAME} has been removed", ""])
         registry, files = self.state()
-        # The installer's own copy (temp\\uninst.exe) waits for the restart too.
+        # The installer's own copy of its embedded uninstaller waits for the restart too.
         manager = registry[snapshot_key(SESSION_MANAGER)]
         kind, pending = manager[PENDING]
         pairs = list(zip(pending[::2], pending[1::2]))
-        ours = [pair for pair in pairs if not pair[0].lower().endswith("\\temp\\uninst.exe")]
+        ours = [pair for pair in pairs if not INSTALLERS_COPY.search(pair[0].lower())]
         self.assertEqual(len(pairs) - len(ours), 1, pending)
         manager[PENDING] = (kind, [text for pair in ours for text in pair])
-        files = {f for f in files if not f.endswith("/temp/uninst.exe")}
+        files = {f for f in files if not INSTALLERS_COPY_FILE.search(f)}
         self.assertSameState(single, (registry, files), copies=1)
 
     def test_a_failing_uninstaller_stops_the_installation_unless_forced(self):
