@@ -214,6 +214,23 @@ class RemovalRules(UninstallerCase):
         self.assertFalse(Registry(self.prefix).exists(f"{UNINSTALL_PARENT}\\Fails"))
 
 
+    def test_without_a_temporary_copy_it_works_in_place(self):
+        self.make_files("C:\\App\\a.txt")
+        self.register("InPlace", items("-delDir=C:\\App", "-delFile=C:\\App\\a.txt", f"-delFile={TOOL}",
+                                       f"-delRegKey={UNINSTALL_PARENT}\\InPlace"))
+        seed(self.prefix, "HKEY_CURRENT_USER\\Environment", {"TEMP": "C:\\nowhere", "TMP": "C:\\nowhere"})
+        code, lines = self.run_to_the_end(self.prefix.host_path(TOOL), "InPlace", "-unat")
+        self.assertEqual(code, 0, lines)
+        self.assertTrue(lines[0].startswith("Starting a temporary copy of the uninstaller failed: CopyFile() failed: "
+                                            "Windows error 3"), lines)
+        self.assertTrue(lines[0].endswith("; uninstalling in place"), lines)
+        self.assertEqual(lines[-1], "Test Product has been removed")
+        self.assertFalse(self.exists("C:\\App"))
+        # Its own file goes now or, where a running program's file cannot, at the restart.
+        pending = [p.lower() for p in self.pending()]
+        self.assertTrue(not self.exists(TOOL) or pending == ["\\??\\" + TOOL.lower(), ""], pending)
+
+
 class Interactive(UninstallerCase):
     def setUp(self):
         super().setUp()
