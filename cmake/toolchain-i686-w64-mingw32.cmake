@@ -2,4 +2,9 @@
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR X86)
 set(MINGW_TRIPLET i686-w64-mingw32)
+# The win32 thread model: its runtime imports nothing newer than the systems the
+# installer runs on (the posix model's winpthreads needs GetTickCount64, from
+# Windows Vista). Nothing of ours uses threads; the tests, which need
+# std::mutex, run on the x64 build.
+set(MINGW_THREADS win32)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

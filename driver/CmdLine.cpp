@@ -181,6 +181,13 @@ bool CmdLine::GetOptionValue(const std::wstring& name, std::wstring& result, boo
     return true;
 }
 
+const std::wstring& CmdLine::TakePositional(size_t index)
+{
+    Entry& entry = entries_[positional_.at(index)];
+    entry.used = true;
+    return entry.text;
+}
+
 bool CmdLine::IsHelpRequested()
 {
     return HasSwitch(L"?", false) || HasSwitch(L"h", false) || HasSwitch(L"help", false);

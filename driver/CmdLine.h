@@ -37,6 +37,8 @@ public:
     bool HasAnyOption() const { return !options_.empty(); }
     size_t PositionalCount() const { return positional_.size(); }
     const std::wstring& Positional(size_t index) const { return entries_[positional_.at(index)].text; }
+    // The same, marked as consumed.
+    const std::wstring& TakePositional(size_t index);
     const std::string& AnsiCommandLine() const { return ansiCommandLine_; }
 
     // Raises Err listing every argument that no query consumed.

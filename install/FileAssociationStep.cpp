@@ -31,6 +31,9 @@ FileAssociationStep::FileAssociationStep(const FileAssociation& association)
         RecordKey(extensionKey_);
         WriteDefault(progIdKey_, association.description);
         WriteDefault(progIdKey_ + "\\DefaultIcon", association.icon);
+        // Recorded too: unlisted, it would count as another program's subkey
+        // and keep the ProgID key after an uninstallation.
+        RecordKey(progIdKey_ + "\\DefaultIcon");
         if (!association.verbs.empty()) {
             const std::string shellKey = progIdKey_ + "\\Shell";
             WriteDefault(shellKey, association.verbs.front().first);

@@ -2,8 +2,8 @@
 run by TransactionProbe), and the replacing warning of the real installer."""
 import unittest
 
-from registry import Registry, seed
-from support import CLASSES, INSTALL_DIR, PrefixCase
+from registry import Registry, remove_value, seed
+from support import CLASSES, INSTALL_DIR, UNINSTALL_KEY, PrefixCase
 
 PROBE = "TransactionProbe.exe"
 VXP = CLASSES + "\\.vxp"
@@ -32,7 +32,8 @@ class Associations(PrefixCase):
         self.assertEqual(run.lines, [
             "Registering file association for extension '.vxp'",
             '"-shareResWith=Dravelo" '
-            f'"-delRegKey={VXP}" "-delRegKey={CLASSES}\\Ours.Profile\\Shell\\Open\\command" '
+            f'"-delRegKey={VXP}" "-delRegKey={CLASSES}\\Ours.Profile\\DefaultIcon" '
+            f'"-delRegKey={CLASSES}\\Ours.Profile\\Shell\\Open\\command" '
             f'"-delRegKey={CLASSES}\\Ours.Profile\\Shell\\Open" "-delRegKey={CLASSES}\\Ours.Profile\\Shell" '
             f'"-delRegKey={CLASSES}\\Ours.Profile"'])
         run = self.prefix.probe(PROBE, "association=.new,Ours.New", "fail")
@@ -59,6 +60,10 @@ class Associations(PrefixCase):
         self.assertEqual(run.returncode, 0, run)
         self.assertIn("Warning: Replacing file association for extension '.vxp' currently associated with "
                       "Other.Profile", run.lines)
+        # Without its uninstall command the earlier installation is not removed
+        # first, so its association is still there.
+        self.prefix.shutdown()
+        remove_value(self.prefix, UNINSTALL_KEY, "UninstallString")
         run = self.prefix.install(f"-installDir={INSTALL_DIR}", "-acceptEULA", "-force")
         self.assertIn("Warning: Replacing file association for extension '.vxp' currently associated with "
                       "Korvane.Velantrix.4.10.Profile", run.lines, "a reinstallation finds its own ProgID")

@@ -32,10 +32,10 @@ def expected_uninstall_params(directory, menu, desktop):
     items += [f'"-delFile={menu}\\{link[0]}"' for link in SHORTCUTS]
     if desktop:
         items.append(f'"-delFile={desktop}\\Velantrix.lnk"')
-    for key in [CLASSES + "\\.vxp", PROFILE + "\\Shell\\Open\\command", PROFILE + "\\Shell\\Open",
-                PROFILE + "\\Shell\\Connect\\command", PROFILE + "\\Shell\\Connect", PROFILE + "\\Shell", PROFILE,
-                CLASSES + "\\.dvs", SETTINGS + "\\Shell\\Manage\\command", SETTINGS + "\\Shell\\Manage",
-                SETTINGS + "\\Shell", SETTINGS]:
+    for key in [CLASSES + "\\.vxp", PROFILE + "\\DefaultIcon", PROFILE + "\\Shell\\Open\\command",
+                PROFILE + "\\Shell\\Open", PROFILE + "\\Shell\\Connect\\command", PROFILE + "\\Shell\\Connect",
+                PROFILE + "\\Shell", PROFILE, CLASSES + "\\.dvs", SETTINGS + "\\DefaultIcon",
+                SETTINGS + "\\Shell\\Manage\\command", SETTINGS + "\\Shell\\Manage", SETTINGS + "\\Shell", SETTINGS]:
         items.append(f'"-delRegKey={key}"')
     items.append('"-rstFileAssoc=.dvs:Korvane.Velantrix.4.10.Settings"')
     items.append('"-delRegKey=HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velantrix"')

@@ -1,15 +1,21 @@
 """An earlier installation: its uninstaller is run through the result protocol
-before anything is installed (a stand-in uninstaller shows what it is given)."""
+before anything is installed (a stand-in uninstaller shows what it is given,
+the real one removes it)."""
 import re
 import shutil
 import unittest
 
-from registry import Registry, seed
+from registry import Registry, remove_value, seed
 from support import INSTALL_DIR, UNINSTALL_KEY, PrefixCase
+from uninstalling import DISPLAY_NAME, PENDING, SESSION_MANAGER, UninstallerCase, snapshot_key
 from wine import PROBES
 
 OLD = "C:\\Old Velantrix"
 STAND_IN = OLD + "\\UninstallerProbe.exe"
+# The installer's temporary copy of its embedded uninstaller (the uninstaller's
+# own copies are named "uninst-" and 16 digits).
+INSTALLERS_COPY = re.compile(r"\\temp\\uninst[0-9a-f]*\.exe$")
+INSTALLERS_COPY_FILE = re.compile(r"/temp/uninst[0-9a-f]*\.exe$")
 ABORT = " (use /Force flag to override uninstallation failure); aborting"
 
 
@@ -104,6 +110,55 @@ class EarlierInstallation(PrefixCase):
             "PendingFileRenameOperations") or []
         copies = [p for p in pending if re.search(r"\\temp\\uninst[0-9a-f]{8}\.exe$", p.lower())]
         self.assertEqual(len(copies), 1, pending)
+
+
+class RealUninstaller(UninstallerCase):
+    """The installation's own uninstaller, run by a second installation."""
+
+    def test_a_second_installation_removes_the_first(self):
+        self.install()
+        single = self.state()
+        run = self.install()
+        self.assertEqual(run.lines[:4], ["Uninstalling the existing Velantrix 4.10 installation", "",
+                                         f"{DISPLAY_NAME} has been removed", ""])
+        self.assertIn("Registering file association for extension '.vxp'", run.lines,
+                      "the association was gone: nothing to replace")
+        self.assertSameState(single, self.state(), copies=1)
+
+    def test_a_registration_before_4_07_is_removed_by_the_embedded_uninstaller(self):
+        self.install()
+        single = self.state()
+        remove_value(self.prefix, UNINSTALL_KEY, "Version")
+        seed(self.prefix, UNINSTALL_KEY, {"Version": "4.06"})
+        run = self.install()
+        self.assertEqual(run.lines[:4], ["Uninstalling the existing Velantrix 4.06 installation", "",
+                                         f"{DISPLAY_NAME} has been removed", ""])
+        registry, files = self.state()
+        # The installer's own copy of its embedded uninstaller waits for the restart too.
+        manager = registry[snapshot_key(SESSION_MANAGER)]
+        kind, pending = manager[PENDING]
+        pairs = list(zip(pending[::2], pending[1::2]))
+        ours = [pair for pair in pairs if not INSTALLERS_COPY.search(pair[0].lower())]
+        self.assertEqual(len(pairs) - len(ours), 1, pending)
+        manager[PENDING] = (kind, [text for pair in ours for text in pair])
+        files = {f for f in files if not INSTALLERS_COPY_FILE.search(f)}
+        self.assertSameState(single, (registry, files), copies=1)
+
+    def test_a_failing_uninstaller_stops_the_installation_unless_forced(self):
+        self.install()
+        self.prefix.shutdown()
+        remove_value(self.prefix, UNINSTALL_KEY, "UninstallParam")
+        failure = "Uninstaller failed with error code 12: Loading uninstallation information failed"
+        run = self.install(code=107)
+        self.assertEqual(run.lines[:2], ["Uninstalling the existing Velantrix 4.10 installation", ""])
+        self.assertTrue(run.lines[2].startswith("Loading uninstallation information failed: reading "
+                                                '"UninstallParam" of HKEY_LOCAL_MACHINE\\'), run.lines)
+        self.assertEqual(run.lines[3:5], ["", failure + " (use /Force flag to override uninstallation failure); "
+                                                        "aborting"])
+        run = self.install("-force")
+        self.assertEqual(run.lines[3:5], ["", "Warning: " + failure])
+        self.assertEqual(run.lines[-1], "Korvane Velantrix 4.10 installation completed")
+        self.assertEqual(self.pending(), [], "the uninstaller stopped before making its copy")
 
 
 if __name__ == "__main__":

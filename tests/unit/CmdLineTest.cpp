@@ -131,6 +131,13 @@ TEST(CmdLine, CheckAllUsedListsPositionalsFirstThenOptionsByName)
     }
 }
 
+TEST(CmdLine, ATakenPositionalIsConsumed)
+{
+    CmdLine cmd(std::wstring(L"p Velantrix extra"), 0);
+    EXPECT_EQ(cmd.TakePositional(1), L"Velantrix");
+    EXPECT_EQ(CheckAllUsedMessage(cmd), "Invalid command option: extra.");
+}
+
 TEST(CmdLine, WipeCommandLineClearsTheGivenText)
 {
     wchar_t text[] = L"p -secret=pw";

@@ -1,0 +1,45 @@
+#include "ResultChannel.h"
+
+#include <cstring>
+
+#include "UninstallerCommandLine.h"
+#include "ZeRizIva/Codepage.h"
+#include "ZeRizIva/WinErrorMessage.h"
+
+namespace {
+
+HANDLE HandleFromText(const char* option, const std::wstring& text)
+{
+    unsigned long long value = 0;
+    if (!ParseHandleValue(text, value) || value != static_cast<uintptr_t>(value))
+        throw ResultChannel::Err(std::string(option) + WideToAnsi(text) + " is not a handle value");
+    return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));
+}
+
+[[noreturn]] void Refuse(const char* option, const std::wstring& text, const char* what, const char* call)
+{
+    const DWORD error = GetLastError();
+    throw ResultChannel::Err(std::string(option) + WideToAnsi(text) + " is not " + what + " of this process: " + call +
+                             " failed: " + WindowsErrorText(error));
+}
+
+} // namespace
+
+ResultChannel::ResultChannel(const std::wstring& section, const std::wstring& event)
+{
+    const HANDLE sectionHandle = HandleFromText("-result=", section);
+    const HANDLE eventHandle = HandleFromText("-done=", event);
+    view_.reset(MapViewOfFile(sectionHandle, FILE_MAP_WRITE, 0, 0, sizeof(std::int32_t)));
+    if (!view_)
+        Refuse("-result=", section, "a section", "MapViewOfFile()");
+    if (!ResetEvent(eventHandle))
+        Refuse("-done=", event, "an event", "ResetEvent()");
+    event_ = eventHandle;
+}
+
+void ResultChannel::Report(std::int32_t result)
+{
+    std::memcpy(view_.get(), &result, sizeof result);
+    view_.reset();
+    SetEvent(event_);
+}

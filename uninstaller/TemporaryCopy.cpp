@@ -1,0 +1,150 @@
+#include "TemporaryCopy.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "ZeRizIva/Text.h"
+#include "ZeRizIva/UniqueHandle.h"
+#include "ZeRizIva/WinErrorMessage.h"
+#include "driver/CmdLine.h"
+#include "driver/RandomNumber.h"
+
+namespace {
+
+constexpr int kNameAttempts = 10;
+
+std::string CallFailure(const char* call)
+{
+    const DWORD error = GetLastError();
+    return std::string(call) + " failed: " + WindowsErrorText(error);
+}
+
+std::string TemporaryFolder()
+{
+    char buffer[MAX_PATH + 1];
+    const DWORD length = GetTempPathA(sizeof buffer, buffer);
+    if (length == 0 || length >= sizeof buffer)
+        return {};
+    return std::string(buffer, length);
+}
+
+// 64 random bits: a name nobody can prepare a file or a link under.
+std::string RandomFileName()
+{
+    char name[40];
+    std::snprintf(name, sizeof name, "uninst-%08lx%08lx.exe", static_cast<unsigned long>(RandomNumber()),
+                  static_cast<unsigned long>(RandomNumber()));
+    return name;
+}
+
+// Copies this program under a new name; never over an existing file.
+bool CopyOwnFile(const std::string& folder, std::string& copyPath, std::string& failure)
+{
+    const std::string own = OwnFilePath();
+    if (own.empty()) {
+        failure = CallFailure("GetModuleFileName()");
+        return false;
+    }
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        copyPath = PathJoin(folder, RandomFileName());
+        if (CopyFileA(own.c_str(), copyPath.c_str(), TRUE)) {
+            // A read-only mark would come along and outlast the restart-time deletion.
+            SetFileAttributesA(copyPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+            return true;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+            failure = "CopyFile() failed: " + WindowsErrorText(error);
+            return false;
+        }
+    }
+    failure = "no unused temporary file name";
+    return false;
+}
+
+// An inheritable duplicate of a standard handle, so that the copy writes
+// where the original writes; null when there is none.
+HANDLE InheritableStdHandle(DWORD which, UniqueKernelHandle& owner)
+{
+    const HANDLE handle = GetStdHandle(which);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
+        return nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), owner.put(), 0, TRUE,
+                         DUPLICATE_SAME_ACCESS))
+        return nullptr;
+    return owner.get();
+}
+
+} // namespace
+
+std::string OwnFilePath()
+{
+    char buffer[MAX_PATH + 1];
+    const DWORD length = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+    if (length == 0 || length >= sizeof buffer)
+        return {};
+    return std::string(buffer, length);
+}
+
+bool StartTemporaryCopy(const UninstallerOptions& options, std::string& failure)
+{
+    const std::string folder = TemporaryFolder();
+    if (folder.empty()) {
+        failure = CallFailure("GetTempPath()");
+        return false;
+    }
+    std::string copyPath;
+    if (!CopyOwnFile(folder, copyPath, failure))
+        return false;
+
+    UniqueKernelHandle self;
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), self.put(),
+                         SYNCHRONIZE | PROCESS_QUERY_INFORMATION, TRUE, 0)) {
+        failure = CallFailure("DuplicateHandle()");
+        DeleteFileA(copyPath.c_str());
+        return false;
+    }
+    const std::string commandLine =
+        CopyCommandLine(copyPath, options, HandleValueText(reinterpret_cast<uintptr_t>(self.get())));
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back('\0');
+
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    UniqueKernelHandle input, output, error;
+    startup.hStdInput = InheritableStdHandle(STD_INPUT_HANDLE, input);
+    startup.hStdOutput = InheritableStdHandle(STD_OUTPUT_HANDLE, output);
+    startup.hStdError = InheritableStdHandle(STD_ERROR_HANDLE, error);
+    if (startup.hStdOutput)
+        startup.dwFlags = STARTF_USESTDHANDLES;
+
+    // The copy works from the temporary folder: a current directory inside
+    // the installation would keep that directory from being removed.
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(copyPath.c_str(), buffer.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
+                        &process)) {
+        failure = CallFailure("CreateProcess()");
+        DeleteFileA(copyPath.c_str());
+        return false;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+void WaitForOriginal(const std::wstring& originalProcess)
+{
+    unsigned long long value = 0;
+    DWORD exitCode = 0;
+    // Only a process answers for its exit code: waiting on anything else
+    // (the result event, say) could last for ever, and so would waiting on
+    // this process itself (the pseudo-handle, all bits set).
+    if (!ParseHandleValue(originalProcess, value) || value != static_cast<uintptr_t>(value) ||
+        reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value)) == GetCurrentProcess() ||
+        !GetExitCodeProcess(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value)), &exitCode))
+        throw CmdLine::Err(L"-waitFor=" + originalProcess + L" is not a process handle.");
+    UniqueKernelHandle original(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value)));
+    WaitForSingleObject(original.get(), INFINITE);
+}

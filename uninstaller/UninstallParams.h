@@ -1,0 +1,57 @@
+#pragma once
+// The uninstall parameter string the installer stores with its registration:
+// double-quoted items "-switch=value" separated by spaces, each naming one
+// thing the installation made, in the order they were made. Values stand as
+// written (no escaping; they never contain a double quote).
+//
+//   "-shareResWith=Dravelo" "-delDir=C:\Program Files\Korvane Velantrix" ...
+//
+// The whole string is checked before anything is removed: a string that is
+// not understood in every item removes nothing.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ZeRizIva/Exceptions.h"
+
+enum class UninstallSwitch {
+    ShareResources,         // -shareResWith=  another product's name; nothing to remove
+    DeleteDirectory,        // -delDir=        a directory, removed once it is empty
+    DeleteMainFile,         // -delMainFile=   the main program
+    DeleteFile,             // -delFile=       a file
+    DeleteRegKey,           // -delRegKey=     a full key path (root name first)
+    DeleteRegValue,         // -delRegValue=   a full key path, ':' and a value name (empty: the default value)
+    RestoreFileAssociation, // -rstFileAssoc=  an extension, ':' and the ProgID it was given
+    ScheduleDirectory,      // -schdlDelDir=   a directory, removed at the next restart
+    ScheduleFile,           // -schdlDelFile=  a file, deleted at the next restart
+};
+
+struct UninstallItem {
+    UninstallSwitch kind;
+    std::string value;
+
+    bool operator==(const UninstallItem&) const = default;
+};
+
+class UninstallParamsError : public AException {
+public:
+    using AException::AException;
+};
+
+// Raises UninstallParamsError (the reason) for an empty string, text outside
+// quotes, a quote left open, an unknown switch or a value of the wrong form.
+std::vector<UninstallItem> ParseUninstallParams(std::string_view text);
+
+// The two halves of a value at its first colon (-delRegValue=, -rstFileAssoc=);
+// the parser has made sure that there is one.
+struct ColonPair {
+    std::string first;
+    std::string second;
+};
+ColonPair SplitAtColon(std::string_view value);
+
+// A full key path such as "HKEY_LOCAL_MACHINE\SOFTWARE\Classes\.dvs":
+// a root name, then one or more non-empty key names.
+bool IsRegistryKeyPath(std::string_view path);
+// A full file-system path: "X:\..." or "\\server\share\...".
+bool IsFullPath(std::string_view path);

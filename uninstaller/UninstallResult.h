@@ -1,0 +1,20 @@
+#pragma once
+// The uninstaller's results: its exit code, or the value its temporary copy
+// writes into the caller's result section.
+namespace uninstall_result {
+
+inline constexpr int kSuccess = 0;
+// The work goes on in a temporary copy, which reports through the result
+// section when one was given.
+inline constexpr int kHandedOver = 1;
+// Not started as the registration says: no key name, an unknown argument, or
+// result handles that are not a section and an event of this process.
+inline constexpr int kBadCommandLine = 2;
+// The user answered No to the confirmation.
+inline constexpr int kCancelled = 3;
+// No registration, no or an empty "UninstallParam", or a string not understood.
+inline constexpr int kLoadFailed = 12;
+// Something listed could neither be removed nor scheduled for the next restart.
+inline constexpr int kPartialFailure = 13;
+
+} // namespace uninstall_result

@@ -1,0 +1,30 @@
+#pragma once
+// The uninstaller's command line, as "UninstallString" and the installer's
+// result protocol make it:
+//   uninst.exe <key name> [-unat] [-result=<section> -done=<event>] [-waitFor=<process>]
+// The handle values are hexadecimal. -waitFor is given only to the temporary
+// copy: the original's process handle, inherited, so the copy can wait until
+// the original's file is free.
+#include <string>
+
+struct UninstallerOptions {
+    std::string keyName;
+    bool unattended = false;
+    std::wstring resultSection;  // empty when not given
+    std::wstring doneEvent;
+    std::wstring originalProcess;
+};
+
+// Raises CmdLine::Err for a missing or malformed key name, an argument it does
+// not know, or only one of -result and -done. `unattended` is filled first, so
+// that even then it says how to report.
+void ReadUninstallerOptions(const std::wstring& commandLine, UninstallerOptions& options);
+
+// The temporary copy's command line: the original's arguments and -waitFor.
+std::string CopyCommandLine(const std::string& copyPath, const UninstallerOptions& options,
+                            const std::string& originalProcess);
+
+// A handle value of the command line; false when the text is not 1 to 16
+// hexadecimal digits naming a value other than zero.
+bool ParseHandleValue(const std::wstring& text, unsigned long long& value);
+std::string HandleValueText(unsigned long long value);
