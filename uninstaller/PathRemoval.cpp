@@ -5,6 +5,7 @@
 #include "ZeRizIva/Text.h"
 #include "ZeRizIva/UniqueHandle.h"
 #include "ZeRizIva/WinErrorMessage.h"
+#include "install/FileSystem.h"
 #include "install/RebootRemoval.h"
 
 namespace {
@@ -26,22 +27,6 @@ ItemOutcome ScheduleInstead(const std::string& path, const std::string& failure)
     if (ScheduleRemovalOnReboot(path))
         return {ItemOutcome::Scheduled, failure + "; it will be removed at the next restart"};
     return {ItemOutcome::Failed, failure + ". " + SchedulingFailure(path)};
-}
-
-// Anything but "." and ".." inside. Asked rather than read from the removal's
-// error code, which Windows 98 does not make specific.
-bool HasEntries(const std::string& directory)
-{
-    WIN32_FIND_DATAA data;
-    UniqueFind search(FindFirstFileA(PathJoin(directory, "*").c_str(), &data));
-    if (!search)
-        return false;
-    do {
-        const std::string name = data.cFileName;
-        if (name != "." && name != "..")
-            return true;
-    } while (FindNextFileA(search.get(), &data));
-    return false;
 }
 
 } // namespace
@@ -80,7 +65,9 @@ ItemOutcome RemoveListedDirectory(const std::string& path, bool somethingInsideS
     const DWORD error = GetLastError();
     if (IsGone(error))
         return RemovedOutcome();
-    if (HasEntries(path)) {
+    // Asked rather than read from the error code, which Windows 98 does not
+    // make specific.
+    if (!IsDirectoryEmpty(path)) {
         // What others put there stays, and so does the directory holding it.
         if (!somethingInsideScheduled)
             return {ItemOutcome::Kept, "Directory " + path + " is not empty; it was left in place"};
