@@ -99,6 +99,10 @@ std::uint32_t ReadBigEndian32(const unsigned char* bytes)
 Outcome Reference(const std::vector<unsigned char>& package, unsigned long platform)
 {
     Outcome outcome;
+    auto fail = [&outcome](const std::string& error) {
+        outcome.error = error;
+        return outcome;
+    };
     const std::string incomplete = "WriteFilesFromLzmaStream: incomplete package: ";
     const unsigned char family = platform == kPlatformNt ? package::kNtFamily : package::kWin9xFamily;
     enum { None, Headers, Data } entry = None;
@@ -110,7 +114,7 @@ Outcome Reference(const std::vector<unsigned char>& package, unsigned long platf
     std::size_t at = 0;
     while (at < size) {
         if (size - at < 5)
-            return outcome.error = incomplete + "its unpacked size ends inside a message", outcome;
+            return fail(incomplete + "its unpacked size ends inside a message");
         const unsigned char type = package[at];
         const std::uint32_t length = ReadBigEndian32(&package[at + 1]);
         at += 5;
@@ -120,8 +124,7 @@ Outcome Reference(const std::vector<unsigned char>& package, unsigned long platf
             if (entry != Data && (available > 0 || length == 0)) {
                 if (mask & family) {
                     if (!uninstaller && name.empty())
-                        return outcome.error = "WriteFilesFromLzmaStream::ProcessData() - file to write has no name",
-                               outcome;
+                        return fail("WriteFilesFromLzmaStream::ProcessData() - file to write has no name");
                     open = uninstaller ? kUninstaller : PathJoin(kDirectory, name);
                     outcome.events.push_back("open " + open);
                     outcome.contents[open].clear();
@@ -132,15 +135,14 @@ Outcome Reference(const std::vector<unsigned char>& package, unsigned long platf
                 outcome.contents[open].append(reinterpret_cast<const char*>(&package[at]), available);
             at += available;
             if (available < length)
-                return outcome.error = incomplete + "its unpacked size ends inside a message", outcome;
+                return fail(incomplete + "its unpacked size ends inside a message");
             continue;
         }
         if (length > package::kMaxHeaderSize)
-            return outcome.error = "WriteFilesFromLzmaStream::ProcessOutBytes(): unsupported header message size " +
-                                   std::to_string(length) + ", maximum: 4096",
-                   outcome;
+            return fail("WriteFilesFromLzmaStream::ProcessOutBytes(): unsupported header message size " +
+                        std::to_string(length) + ", maximum: 4096");
         if (available < length)
-            return outcome.error = incomplete + "its unpacked size ends inside a message", outcome;
+            return fail(incomplete + "its unpacked size ends inside a message");
         if (entry != Headers) {
             if (!open.empty())
                 outcome.events.push_back("close " + open);
@@ -157,13 +159,12 @@ Outcome Reference(const std::vector<unsigned char>& package, unsigned long platf
             if (length > 0)
                 mask = package[at];
         } else
-            return outcome.error = "WriteFilesFromLzmaStream::ProcessHeader() - unsupported header message type " +
-                                   std::to_string(type),
-                   outcome;
+            return fail("WriteFilesFromLzmaStream::ProcessHeader() - unsupported header message type " +
+                        std::to_string(type));
         at += length;
     }
     if (entry == Headers)
-        return outcome.error = incomplete + "its last entry has no data", outcome;
+        return fail(incomplete + "its last entry has no data");
     if (!open.empty())
         outcome.events.push_back("close " + open);
     return outcome;
