@@ -51,8 +51,9 @@ void DecodeWithSdkOnly(const Bytes& stream)
         SizeT produced = remaining < out.size() ? static_cast<SizeT>(remaining) : out.size();
         SizeT consumed = inLeft;
         ELzmaStatus status;
-        if (LzmaDec_DecodeToBuf(decoder.get(), out.data(), &produced, in, &consumed, LZMA_FINISH_ANY, &status) != SZ_OK ||
-            (produced == 0 && consumed == 0))
+        const SRes result =
+            LzmaDec_DecodeToBuf(decoder.get(), out.data(), &produced, in, &consumed, LZMA_FINISH_ANY, &status);
+        if (result != SZ_OK || (produced == 0 && consumed == 0))
             throw std::runtime_error("damaged stream");
         in += consumed;
         inLeft -= consumed;

@@ -83,11 +83,15 @@ def main(out_dir):
 
     # The peer: NSIS's 64-bit Unicode stub, one solid LZMA block with the same
     # dictionary, the same files into the same kind of folder, nothing else.
+    # With /SHORTCUTS it also makes our installation's six shortcuts, which
+    # shows what they cost under Wine.
+    target = f"$INSTDIR\\{files[0].name}"
     nsis = [
         "Unicode true",
         "Target amd64-unicode",
         "SetCompressor /SOLID /FINAL lzma",
         "SetCompressorDictSize 32",
+        "!include FileFunc.nsh",
         'Name "Velantrix benchmark peer"',
         f'OutFile "{out_dir / "nsis-setup.exe"}"',
         f'InstallDir "{INSTALL_FOLDER}"',
@@ -96,6 +100,16 @@ def main(out_dir):
         'Section "Files"',
         '  SetOutPath "$INSTDIR"',
         *[f'  File "/oname={p.name}" "{p}"' for p in files],
+        "  ${GetParameters} $R0",
+        "  ClearErrors",
+        '  ${GetOptions} $R0 "/SHORTCUTS" $R1',
+        "  IfErrors done",
+        "  SetShellVarContext all",
+        '  CreateDirectory "$SMPROGRAMS\\Korvane Velantrix"',
+        *[f'  CreateShortcut "$SMPROGRAMS\\Korvane Velantrix\\{link}.lnk" "{target}"'
+          for link in ("Velantrix", "Proxy Settings", "Host Key Manager", "Keypair Manager", "Uninstall Velantrix")],
+        f'  CreateShortcut "$DESKTOP\\Velantrix.lnk" "{target}"',
+        "  done:",
         "SectionEnd",
     ]
     write_if_changed(out_dir / "setup.nsi", ("\n".join(nsis) + "\n").encode())

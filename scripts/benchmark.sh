@@ -17,7 +17,10 @@ cmake --build --preset host -j "$jobs" --target make_package zlib_compress Stamp
 python3 benchmarks/payload.py build/bench
 cmake --preset x64-bench >/dev/null
 cmake --build --preset x64-bench -j "$jobs"
-makensis -V2 build/bench/setup.nsi
+# Compressing takes a while: only when the script changed (payload.py rewrites it only then).
+if [ ! build/bench/nsis-setup.exe -nt build/bench/setup.nsi ]; then
+  makensis -V2 build/bench/setup.nsi
+fi
 
 # The installations under Wine want a display; a private one when there is none.
 if [ -z "${DISPLAY:-}" ]; then
