@@ -22,17 +22,22 @@ if [ ! build/bench/nsis-setup.exe -nt build/bench/setup.nsi ]; then
   makensis -V2 build/bench/setup.nsi
 fi
 
+xvfb=""
+cleanup() {
+  [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
+  # Wine's desktop integration must not leak onto the host.
+  rm -rf "$HOME/.local/share/applications/wine" "$HOME"/.config/menus/applications-merged/wine-* "$HOME/Velantrix.lnk"
+}
+trap cleanup EXIT
+
 # The installations under Wine want a display; a private one when there is none.
 if [ -z "${DISPLAY:-}" ]; then
-  display_file=$(mktemp)
+  display_file=build/bench/xvfb-display
+  rm -f "$display_file"
   Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$display_file" 2>/dev/null &
   xvfb=$!
-  trap 'kill $xvfb 2>/dev/null; rm -f "$display_file"' EXIT
   while [ ! -s "$display_file" ]; do sleep 0.1; done
   DISPLAY=":$(cat "$display_file")"
   export DISPLAY
 fi
 python3 benchmarks/run.py "$@"
-
-# Wine's desktop integration must not leak onto the host.
-rm -rf "$HOME/.local/share/applications/wine" "$HOME"/.config/menus/applications-merged/wine-* "$HOME/Velantrix.lnk"
