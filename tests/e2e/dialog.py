@@ -122,21 +122,8 @@ class DialogState:
             left = width - (width // 2 + self.dx(3)) - w
         if buttons_centred and control_id == 2:
             left = width // 2 + self.dx(3)
-        right, bottom = left + w, top + h
-        if a_left is not None:
-            left = self.dx(a_left)
-            right = left + w
-        if a_right is not None:
-            right = width - self.dx(a_right)
-            if a_left is None:
-                left = right - w
-        if a_top is not None:
-            top = self.dy(a_top)
-            bottom = top + h
-        if a_bottom is not None:
-            bottom = height - self.dy(a_bottom)
-            if a_top is None:
-                top = bottom - h
+        left, right = _anchored(left, w, a_left, a_right, width, self.dx)
+        top, bottom = _anchored(top, h, a_top, a_bottom, height, self.dy)
         return left, top, right - left, bottom - top
 
 
@@ -218,3 +205,17 @@ class InteractiveRun:
 
     def finish(self, timeout=120):
         return self.prefix.finish(self.process, timeout)
+
+
+def _anchored(start, size, near, far, extent, to_pixels):
+    """One axis of the anchor rule: a near anchor keeps the distance to the
+    near edge, a far one to the far edge; both stretch the control."""
+    end = start + size
+    if near is not None:
+        start = to_pixels(near)
+        end = start + size
+    if far is not None:
+        end = extent - to_pixels(far)
+        if near is None:
+            start = end - size
+    return start, end
