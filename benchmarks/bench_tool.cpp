@@ -18,9 +18,7 @@
 #include <vector>
 
 #include "package/FileConsistency.h"
-#include "package/LzmaDecoder.h"
 #include "package/LzmaPackageDecoder.h"
-#include "package/PackageFormat.h"
 #include "package/PackageParser.h"
 
 namespace {
@@ -35,30 +33,10 @@ Bytes ReadWholeFile(const char* path)
     return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
-// The decoding loop of LzmaPackageDecoder.cpp without the parser behind it.
+// The installer's decoding loop without the parser behind it.
 void DecodeWithSdkOnly(const Bytes& stream)
 {
-    if (stream.size() < package::kLzmaHeaderSize)
-        throw std::runtime_error("stream too short");
-    std::uint64_t remaining = 0;
-    for (int i = 7; i >= 0; --i)
-        remaining = (remaining << 8) | stream[LZMA_PROPS_SIZE + i];
-    LzmaDecoder decoder(stream.data());
-    Bytes out(package::kOutputChunkSize);
-    const unsigned char* in = stream.data() + package::kLzmaHeaderSize;
-    SizeT inLeft = stream.size() - package::kLzmaHeaderSize;
-    while (remaining > 0) {
-        SizeT produced = remaining < out.size() ? static_cast<SizeT>(remaining) : out.size();
-        SizeT consumed = inLeft;
-        ELzmaStatus status;
-        const SRes result =
-            LzmaDec_DecodeToBuf(decoder.get(), out.data(), &produced, in, &consumed, LZMA_FINISH_ANY, &status);
-        if (result != SZ_OK || (produced == 0 && consumed == 0))
-            throw std::runtime_error("damaged stream");
-        in += consumed;
-        inLeft -= consumed;
-        remaining -= produced;
-    }
+    DecodeLzmaStream(stream.data(), stream.size(), [](const unsigned char*, std::size_t) {});
 }
 
 struct StdioFileCloser {

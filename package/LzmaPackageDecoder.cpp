@@ -22,7 +22,7 @@ std::uint64_t ReadLittleEndian64(const unsigned char* bytes)
 
 } // namespace
 
-void DecodeLzmaPackage(const unsigned char* stream, std::size_t size, PackageParser& parser)
+void DecodeLzmaStream(const unsigned char* stream, std::size_t size, const DecodedBytes& consume)
 {
     if (size < package::kLzmaHeaderSize)
         throw InstallError("WriteFilesFromLzmaStream: insufficient stream length");
@@ -51,8 +51,14 @@ void DecodeLzmaPackage(const unsigned char* stream, std::size_t size, PackagePar
             throw InstallError("LzmaDecode() failed: error " + std::to_string(result));
         in += consumed;
         inLeft -= consumed;
-        parser.ProcessOutBytes(out.get(), produced);
+        consume(out.get(), produced);
         remaining -= produced;
     }
+}
+
+void DecodeLzmaPackage(const unsigned char* stream, std::size_t size, PackageParser& parser)
+{
+    DecodeLzmaStream(stream, size,
+                     [&parser](const unsigned char* bytes, std::size_t count) { parser.ProcessOutBytes(bytes, count); });
     parser.Finish();
 }

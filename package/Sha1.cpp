@@ -98,6 +98,10 @@ void Sha1::CompressBlocks(const unsigned char* block, size_t count)
 
 void Sha1::Update(const void* data, size_t size)
 {
+    // An empty piece may come without memory behind it (a null pointer), which
+    // memcpy must never be given.
+    if (size == 0)
+        return;
     const unsigned char* bytes = static_cast<const unsigned char*>(data);
     length_ += size;
     if (pendingSize_ != 0) {

@@ -1,7 +1,8 @@
 #!/bin/sh
 # The whole test suite on a fresh machine: installs what it needs, builds both
-# targets, runs the native and the Wine unit tests, then the end-to-end cases
-# that run the real installer under Wine (on a private X display).
+# targets, runs the native and the Wine unit tests and each fuzzer briefly, then
+# the end-to-end cases that run the real installer under Wine (on a private X
+# display).
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup-deps.sh
@@ -11,6 +12,8 @@ cmake --preset x64-faults >/dev/null
 cmake --build --preset x64-faults -j "$(nproc)"
 
 ctest --test-dir build/host --output-on-failure
+# Each fuzzer briefly, over its seeds and regression inputs; a finding fails.
+scripts/fuzz.sh 15
 
 # Message boxes need a display; CI has none.
 display=:$((90 + $$ % 9))

@@ -61,6 +61,20 @@ TEST(Sha1, KnownVectors)
     }
 }
 
+// Empty pieces, also without memory behind them, add nothing, before and
+// inside a started block.
+TEST(Sha1, EmptyPiecesAddNothing)
+{
+    Sha1 sha1;
+    sha1.Update(nullptr, 0);
+    sha1.Update("ab", 2);
+    sha1.Update(nullptr, 0);
+    sha1.Update("c", 1);
+    unsigned char digest[Sha1::kDigestSize];
+    sha1.Finish(digest);
+    EXPECT_EQ(Hex(digest, sizeof digest), "a9993e364706816aba3e25717850c26c9cd0d89d");
+}
+
 #ifndef _WIN32
 // The digest of coreutils' sha1sum for a file.
 std::string Sha1sum(const std::string& path)
