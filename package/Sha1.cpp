@@ -136,3 +136,14 @@ void Sha1::Finish(unsigned char (&digest)[kDigestSize])
     for (int i = 0; i < 5; ++i)
         StoreBigEndian(digest + 4 * i, state_[i]);
 }
+
+std::string DigestHex(const unsigned char* bytes, size_t size)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    for (size_t i = 0; i < size; ++i) {
+        text += digits[bytes[i] >> 4];
+        text += digits[bytes[i] & 15];
+    }
+    return text;
+}

@@ -4,6 +4,7 @@
 // all hash with the very same code.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 class Sha1 {
 public:
@@ -24,3 +25,7 @@ private:
     unsigned char pending_[kBlockSize]; // a started block
     size_t pendingSize_ = 0;
 };
+
+// Digest bytes as lowercase hexadecimal, as sha1sum prints them (for the
+// build's messages and the tests).
+std::string DigestHex(const unsigned char* bytes, size_t size);

@@ -20,6 +20,7 @@
 #include "package/ConsistencyFileAccess.h"
 #include "package/ConsistencyFileScanner.h"
 #include "package/FileConsistency.h"
+#include "package/Sha1.h"
 
 namespace {
 
@@ -45,17 +46,6 @@ std::vector<unsigned char> ReadWholeFile(const char* path)
     return bytes;
 }
 
-std::string Hex(const unsigned char* bytes, size_t size)
-{
-    std::string text;
-    char two[3];
-    for (size_t i = 0; i < size; ++i) {
-        std::snprintf(two, sizeof two, "%02x", bytes[i]);
-        text += two;
-    }
-    return text;
-}
-
 // Where the scanner found the block, and how many marker copies lead to it.
 BlockPlace LocateBlock(const char* path)
 {
@@ -69,7 +59,7 @@ BlockPlace LocateBlock(const char* path)
 
     const std::vector<unsigned char> bytes = ReadWholeFile(path);
     BlockPlace place{scanner.DigestOffset() - 1, 0, scanner.DigestOffset(),
-                     Hex(scanner.ComputedDigest(), kConsistencyDigestSize)};
+                     DigestHex(scanner.ComputedDigest(), kConsistencyDigestSize)};
     while (place.start >= kConsistencyMarkerSize &&
            std::memcmp(bytes.data() + place.start - kConsistencyMarkerSize, kConsistencyMarker,
                        kConsistencyMarkerSize) == 0) {

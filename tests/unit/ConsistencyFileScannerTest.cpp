@@ -67,24 +67,13 @@ Bytes Concat(std::initializer_list<Bytes> parts)
 // Data that brings the file to `offset`.
 Bytes DataUpTo(const Bytes& before, size_t offset, unsigned seed = 7) { return Data(offset - before.size(), seed); }
 
-std::string Hex(const unsigned char* bytes, size_t size)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    for (size_t i = 0; i < size; ++i) {
-        text += digits[bytes[i] >> 4];
-        text += digits[bytes[i] & 15];
-    }
-    return text;
-}
-
 std::string Sha1Hex(const Bytes& bytes)
 {
     Sha1 sha1;
     sha1.Update(bytes.data(), bytes.size());
     unsigned char digest[Sha1::kDigestSize];
     sha1.Finish(digest);
-    return Hex(digest, sizeof digest);
+    return DigestHex(digest, sizeof digest);
 }
 
 // The digest the stamp must hold: the whole file with the 32-byte slot cut out.
@@ -144,8 +133,8 @@ std::ostream& operator<<(std::ostream& out, const Outcome& o)
 
 Outcome Outcome_(const ConsistencyFileScanner& scanner, bool found)
 {
-    return {found, scanner.DigestOffset(), Hex(scanner.ComputedDigest(), kConsistencyDigestSize),
-            found ? Hex(scanner.StoredDigest(), kConsistencyDigestSize) : ""};
+    return {found, scanner.DigestOffset(), DigestHex(scanner.ComputedDigest(), kConsistencyDigestSize),
+            found ? DigestHex(scanner.StoredDigest(), kConsistencyDigestSize) : ""};
 }
 
 Outcome ScanFile(const TempFile& file)
@@ -203,7 +192,7 @@ Outcome ReferenceScan(const Bytes& file)
                     state = Searching;
                 } else if (buffer[i] == 0xFF) {
                     sha1.Update(&buffer[i], 1);
-                    outcome.stored = Hex(&buffer[i + 1], kConsistencyDigestSize);
+                    outcome.stored = DigestHex(&buffer[i + 1], kConsistencyDigestSize);
                     outcome.digestOffset = position + 1;
                     i += 33;
                     position += 33;
@@ -225,7 +214,7 @@ Outcome ReferenceScan(const Bytes& file)
     unsigned char digest[Sha1::kDigestSize];
     sha1.Finish(digest);
     outcome.found = state == Found;
-    outcome.computed = Hex(digest, sizeof digest);
+    outcome.computed = DigestHex(digest, sizeof digest);
     return outcome;
 }
 
@@ -236,9 +225,9 @@ TEST(ConsistencyBlock, IsTheMarkerTwiceThenTheLeadAndAnUnstampedSlot)
     EXPECT_EQ(static_cast<const void*>(kConsistencyMarker), static_cast<const void*>(&kConsistencyBlock))
         << "the marker constant is the block's first copy";
     const Bytes marker = Marker();
-    EXPECT_EQ(Hex(marker.data(), 16), "5e5bc5b48f8e4e7fbce565f4f634e3f4");
-    EXPECT_EQ(Hex(marker.data() + 32, 32), "ca82e1b66b904189bbf71d6710a8b676fb5d2055cd3e3a4b237fb3818837f760");
-    EXPECT_EQ(Hex(marker.data() + 96, 16), "415333de189445c48a22bde9931bf8b6");
+    EXPECT_EQ(DigestHex(marker.data(), 16), "5e5bc5b48f8e4e7fbce565f4f634e3f4");
+    EXPECT_EQ(DigestHex(marker.data() + 32, 32), "ca82e1b66b904189bbf71d6710a8b676fb5d2055cd3e3a4b237fb3818837f760");
+    EXPECT_EQ(DigestHex(marker.data() + 96, 16), "415333de189445c48a22bde9931bf8b6");
     // Each group is written twice in a row.
     EXPECT_EQ(0, std::memcmp(&marker[0], &marker[16], 16));
     EXPECT_EQ(0, std::memcmp(&marker[32], &marker[64], 32));
@@ -403,7 +392,7 @@ TEST(FileConsistency, AStampedFileVerifiesAndStampingAgainWritesTheSameDigest)
     const Bytes stamped = file.Read();
     const std::uint64_t digestOffset = 20000 + 257;
     ASSERT_EQ(stamped.size(), original.size());
-    EXPECT_EQ(Hex(&stamped[digestOffset], kConsistencyDigestSize), SlotFreeDigest(original, digestOffset));
+    EXPECT_EQ(DigestHex(&stamped[digestOffset], kConsistencyDigestSize), SlotFreeDigest(original, digestOffset));
     EXPECT_TRUE(std::equal(stamped.begin() + digestOffset + kConsistencyDigestSize, stamped.end(),
                            original.begin() + digestOffset + kConsistencyDigestSize))
         << "only the 20 digest bytes are written";

@@ -10,17 +10,6 @@
 
 namespace {
 
-std::string Hex(const unsigned char* bytes, size_t size)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    for (size_t i = 0; i < size; ++i) {
-        text += digits[bytes[i] >> 4];
-        text += digits[bytes[i] & 15];
-    }
-    return text;
-}
-
 // Feeds the message in pieces of the given sizes, cycling through them.
 std::string Digest(const std::string& message, const std::vector<size_t>& pieces = {})
 {
@@ -34,7 +23,7 @@ std::string Digest(const std::string& message, const std::vector<size_t>& pieces
     }
     unsigned char digest[Sha1::kDigestSize];
     sha1.Finish(digest);
-    return Hex(digest, sizeof digest);
+    return DigestHex(digest, sizeof digest);
 }
 
 struct Vector {
@@ -72,7 +61,7 @@ TEST(Sha1, EmptyPiecesAddNothing)
     sha1.Update("c", 1);
     unsigned char digest[Sha1::kDigestSize];
     sha1.Finish(digest);
-    EXPECT_EQ(Hex(digest, sizeof digest), "a9993e364706816aba3e25717850c26c9cd0d89d");
+    EXPECT_EQ(DigestHex(digest, sizeof digest), "a9993e364706816aba3e25717850c26c9cd0d89d");
 }
 
 #ifndef _WIN32
@@ -104,7 +93,7 @@ std::string FileDigest(const std::string& path, std::string& contents)
     std::fclose(file);
     unsigned char digest[Sha1::kDigestSize];
     sha1.Finish(digest);
-    return Hex(digest, sizeof digest);
+    return DigestHex(digest, sizeof digest);
 }
 
 TEST(Sha1, AgreesWithSha1sumOnRealFiles)
