@@ -2,15 +2,45 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
-#include "LzmaDecoder.h"
+#include "LzmaDec.h"
 #include "PackageFormat.h"
 #include "PackageParser.h"
+#include "ZeRizIva/AllocationFailure.h"
 #include "ZeRizIva/Exceptions.h"
 
 namespace {
+
+void* Allocate(void*, size_t size) { return std::malloc(size); }
+void Free(void*, void* address) { std::free(address); }
+ISzAlloc g_alloc = {Allocate, Free};
+
+// The decoder's state and its dictionary buffer (the dictionary size of the
+// stream's header): construct, allocate, free.
+class LzmaDecoder {
+public:
+    explicit LzmaDecoder(const unsigned char* properties)
+    {
+        LzmaDec_Construct(&state_);
+        const SRes result = LzmaDec_Allocate(&state_, properties, LZMA_PROPS_SIZE, &g_alloc);
+        if (result == SZ_ERROR_MEM)
+            throw BadAllocation();
+        if (result != SZ_OK)
+            throw InstallError("LzmaDecodeProperties() failed: incorrect stream properties");
+        LzmaDec_Init(&state_);
+    }
+    LzmaDecoder(const LzmaDecoder&) = delete;
+    LzmaDecoder& operator=(const LzmaDecoder&) = delete;
+    ~LzmaDecoder() { LzmaDec_Free(&state_, &g_alloc); }
+
+    CLzmaDec* get() { return &state_; }
+
+private:
+    CLzmaDec state_;
+};
 
 std::uint64_t ReadLittleEndian64(const unsigned char* bytes)
 {
