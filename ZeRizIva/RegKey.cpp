@@ -218,6 +218,13 @@ void RegKey::WriteValue(const std::string& valueName, DWORD type, const void* by
     ThrowIfFailed();
 }
 
+void RegKey::DeleteValue(const std::string& valueName)
+{
+    if (Open(KEY_SET_VALUE))
+        Record(L"RegDeleteValueA()", RegDeleteValueA(handle_.get(), ValueNameOrNull(valueName)));
+    ThrowIfFailed();
+}
+
 void RegKey::EnumSubkeyNames(std::vector<std::string>& result)
 {
     Enumerate(kSubkeys, result);

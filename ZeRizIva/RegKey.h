@@ -34,6 +34,7 @@ public:
     void WriteString(const std::string& valueName, const std::string& text, bool expand);
     void WriteMultiString(const std::string& valueName, const std::vector<std::string>& list);
     void WriteValue(const std::string& valueName, DWORD type, const void* bytes, DWORD size);
+    void DeleteValue(const std::string& valueName);
     void EnumSubkeyNames(std::vector<std::string>& result);
     void EnumValueNames(std::vector<std::string>& result);
     // Deletes the key; when it has subkeys (others may have added them) only

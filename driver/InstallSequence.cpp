@@ -33,8 +33,8 @@ ShortcutParams SettingsManagerShortcut(const std::string& menu, const char* link
                                        const char* description, int iconIndex)
 {
     const std::string& directory = Params().installDir;
-    return {PathJoin(menu, link), PathJoin(directory, product::kSettingsManagerFile), argument, directory, description,
-            "", iconIndex};
+    return {menu, link, PathJoin(directory, product::kSettingsManagerFile), argument, directory, description, "",
+            iconIndex};
 }
 
 FileAssociation ProfileAssociation()
@@ -71,11 +71,14 @@ void InstallProduct(const RunChoices& choices)
     packageFiles.Extract(resource::kPackage, directory);
     FileStep uninstallerFile(resource::kUninstaller, "");
 
-    const std::string menu =
-        PathJoin(choices.allUsers ? GetCommonProgramsFolder() : GetProgramsFolder(), product::kFullName);
-    DirectoryStep startMenu(menu, false);
-    ShortcutStep mainShortcut({PathJoin(menu, "Velantrix.lnk"), params.mainProgramPath, "", directory,
-                               ProductDescription(), "", 0});
+    // An unknown programs folder leaves the menu folder out; its shortcuts
+    // then fail as their own steps.
+    const std::string programs = choices.allUsers ? GetCommonProgramsFolder() : GetProgramsFolder();
+    const std::string menu = programs.empty() ? std::string() : PathJoin(programs, product::kFullName);
+    std::unique_ptr<DirectoryStep> startMenu;
+    if (!menu.empty())
+        startMenu = std::make_unique<DirectoryStep>(menu, false);
+    ShortcutStep mainShortcut({menu, "Velantrix.lnk", params.mainProgramPath, "", directory, ProductDescription(), "", 0});
     ShortcutStep proxyShortcut(SettingsManagerShortcut(
         menu, "Proxy Settings.lnk", "-proxy",
         "Korvane Global Proxy Settings - manages your SOCKS or HTTP proxy settings for establishing outgoing SSH "
@@ -87,15 +90,15 @@ void InstallProduct(const RunChoices& choices)
     ShortcutStep keypairShortcut(SettingsManagerShortcut(
         menu, "Keypair Manager.lnk", "-keypairs",
         "Korvane Global Keypair Management - manages your SSH user authentication keypairs.", 2));
-    ShortcutStep uninstallShortcut({PathJoin(menu, "Uninstall Velantrix.lnk"), params.uninstallerPath,
-                                    product::kShortName, directory,
-                                    "Uninstall " + std::string(product::kFullName) + " " + version + ".", "", 0});
+    ShortcutStep uninstallShortcut({menu, "Uninstall Velantrix.lnk", params.uninstallerPath, product::kShortName,
+                                    directory, "Uninstall " + std::string(product::kFullName) + " " + version + ".",
+                                    "", 0});
     // Optional: an empty holder at its place in the order when left out.
     std::unique_ptr<ShortcutStep> desktopShortcut;
     if (choices.desktopIcon) {
         const std::string desktop = choices.allUsers ? GetCommonDesktopFolder() : GetDesktopFolder();
-        desktopShortcut = std::make_unique<ShortcutStep>(ShortcutParams{
-            PathJoin(desktop, "Velantrix.lnk"), params.mainProgramPath, "", directory, ProductDescription(), "", 0});
+        desktopShortcut = std::make_unique<ShortcutStep>(
+            ShortcutParams{desktop, "Velantrix.lnk", params.mainProgramPath, "", directory, ProductDescription(), "", 0});
     }
     FileAssociationStep profiles(ProfileAssociation());
     FileAssociationStep settings(SettingsAssociation());
@@ -112,7 +115,5 @@ void InstallProduct(const RunChoices& choices)
         throw InstallError("Notifying the shell failed (injected failure)");
 
     CommitSteps(installDirectory, packageFiles, uninstallerFile, startMenu, mainShortcut, proxyShortcut,
-                hostKeyShortcut, keypairShortcut, uninstallShortcut, profiles, settings, registration);
-    if (desktopShortcut)
-        desktopShortcut->Keep();
+                hostKeyShortcut, keypairShortcut, uninstallShortcut, desktopShortcut, profiles, settings, registration);
 }

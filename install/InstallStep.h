@@ -5,6 +5,8 @@
 // rollback is switched off with -noRollback. Undo reports failures and never
 // throws. Steps are concrete local objects of the driver; destroying them in
 // reverse order of creation is the rollback.
+#include <memory>
+
 #include "driver/InstallParams.h"
 
 class InstallStep {
@@ -25,9 +27,23 @@ protected:
     bool keep = false;
 };
 
+// An optional step is an owning holder at its place in the order: empty when
+// the step was left out.
+template <typename Step>
+void KeepStep(Step& step)
+{
+    step.Keep();
+}
+template <typename Step>
+void KeepStep(std::unique_ptr<Step>& step)
+{
+    if (step)
+        step->Keep();
+}
+
 // The commit: every step made keeps its work. Nothing here can fail.
 template <typename... Steps>
 void CommitSteps(Steps&... steps)
 {
-    (steps.Keep(), ...);
+    (KeepStep(steps), ...);
 }

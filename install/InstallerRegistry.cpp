@@ -2,6 +2,7 @@
 
 #include "ZeRizIva/Exceptions.h"
 #include "ZeRizIva/RegKey.h"
+#include "ZeRizIva/UniqueHandle.h"
 
 namespace {
 
@@ -36,4 +37,15 @@ void WriteRegistryMultiString(HKEY root, const std::string& subkey, const std::s
                               const std::vector<std::string>& list)
 {
     AsInstallError([&] { RegKey(root, subkey).WriteMultiString(valueName, list); });
+}
+
+void DeleteRegistryValue(HKEY root, const std::string& subkey, const std::string& valueName)
+{
+    AsInstallError([&] { RegKey(root, subkey).DeleteValue(valueName); });
+}
+
+bool RegistryKeyExists(HKEY root, const std::string& subkey)
+{
+    UniqueRegKey key;
+    return RegOpenKeyExA(root, subkey.c_str(), 0, KEY_QUERY_VALUE, key.put()) == ERROR_SUCCESS;
 }

@@ -13,3 +13,5 @@ void WriteRegistryString(HKEY root, const std::string& subkey, const std::string
 std::vector<std::string> ReadRegistryMultiString(HKEY root, const std::string& subkey, const std::string& valueName);
 void WriteRegistryMultiString(HKEY root, const std::string& subkey, const std::string& valueName,
                               const std::vector<std::string>& list);
+void DeleteRegistryValue(HKEY root, const std::string& subkey, const std::string& valueName);
+bool RegistryKeyExists(HKEY root, const std::string& subkey);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "InstallerRegistry.h"
@@ -14,7 +15,8 @@ namespace {
 
 constexpr char kProfile[] = "WININIT.INI";
 constexpr char kSection[] = "Rename";
-constexpr DWORD kSectionBuffer = 0x7FFF;
+constexpr DWORD kSectionBuffer = 0x7FFF;  // the most a section may reach by our own scheduling
+constexpr DWORD kSectionLimit = 0x800000;   // the largest section read whole
 constexpr char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 constexpr char kPendingValue[] = "PendingFileRenameOperations";
 
@@ -38,12 +40,21 @@ bool ShortPath(const std::string& path, std::string& shortPath)
     return true;
 }
 
-// The "Rename" section as a block of zero-terminated entries and a final zero.
-std::vector<char> ReadRenameSection()
+// The whole "Rename" section as a block of zero-terminated entries and a
+// final zero, or nothing when it is larger than kSectionLimit. Other programs'
+// entries may make it larger than the historic 32,767 bytes: a block read cut
+// short must never be written back, or their entries are lost.
+std::optional<std::vector<char>> ReadRenameSection()
 {
-    std::vector<char> block(kSectionBuffer, '\0');
-    GetPrivateProfileSectionA(kSection, block.data(), kSectionBuffer, kProfile);
-    return block;
+    for (DWORD size = kSectionBuffer; size <= kSectionLimit; size *= 2) {
+        std::vector<char> block(size, '\0');
+        const DWORD copied = GetPrivateProfileSectionA(kSection, block.data(), size, kProfile);
+        if (copied < size - 2) {  // size - 2 is what a cut-short read returns
+            block.resize(copied + 2);
+            return block;
+        }
+    }
+    return std::nullopt;
 }
 
 // The offsets at which the block's entries start; the final zero is at the end.
@@ -83,7 +94,12 @@ bool ScheduleOnWin9x(const std::string& path)
     if (!ShortPath(path, shortPath))
         return false;
     const std::string entry = "NUL=" + shortPath;
-    std::vector<char> block = ReadRenameSection();
+    std::optional<std::vector<char>> read = ReadRenameSection();
+    if (!read) {
+        SetLastError(ERROR_BUFFER_OVERFLOW);
+        return false;
+    }
+    std::vector<char>& block = *read;
     size_t finalZero = 0;
     for (size_t offset : EntryOffsets(block, finalZero))
         if (CompareNoCaseMultibyte(&block[offset], entry) == 0)
@@ -92,8 +108,9 @@ bool ScheduleOnWin9x(const std::string& path)
         SetLastError(ERROR_BUFFER_OVERFLOW);
         return false;
     }
-    std::memcpy(&block[finalZero], entry.c_str(), entry.size() + 1);
-    block[finalZero + entry.size() + 1] = '\0';
+    block.resize(finalZero);
+    block.insert(block.end(), entry.c_str(), entry.c_str() + entry.size() + 1);
+    block.push_back('\0');
     return WriteRenameSection(block);
 }
 
@@ -127,7 +144,16 @@ bool CancelOnNt(const std::string& path)
         }
         if (!changed)
             return false;
-        WriteRegistryMultiString(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, pending);
+        // Programs that schedule later append to the value as it stands: an
+        // empty list written as one empty string would shift every pair after
+        // it, so an emptied list goes. A list that already begins with an
+        // empty string was damaged by someone else; it is left as it is.
+        if (pending.empty())
+            DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue);
+        else if (pending.front().empty())
+            return false;
+        else
+            WriteRegistryMultiString(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, pending);
         return true;
     } catch (...) {
         return false;
@@ -136,28 +162,29 @@ bool CancelOnNt(const std::string& path)
 
 bool CancelOnWin9x(const std::string& path)
 {
-    const std::vector<char> block = ReadRenameSection();
+    const std::optional<std::vector<char>> block = ReadRenameSection();
+    if (!block)
+        return false;
     std::string shortPath;
     if (!ShortPath(path, shortPath))
         return false;
     const std::string entry = "NUL=" + shortPath;
-    std::vector<char> kept(kSectionBuffer, '\0');
-    size_t used = 0;
+    std::vector<char> kept;
     size_t finalZero = 0;
     bool dropped = false;
-    for (size_t offset : EntryOffsets(block, finalZero)) {
-        const char* text = &block[offset];
-        const size_t length = std::strlen(text) + 1;
+    for (size_t offset : EntryOffsets(*block, finalZero)) {
+        const char* text = &(*block)[offset];
         if (CompareNoCaseMultibyte(text, entry) == 0) {
             dropped = true;
             continue;
         }
-        std::memcpy(&kept[used], text, length);
-        used += length;
+        kept.insert(kept.end(), text, text + std::strlen(text) + 1);
     }
     if (!dropped)
         return false;
-    kept[used] = '\0';
+    kept.push_back('\0');
+    if (kept.size() == 1)
+        kept.push_back('\0');  // an emptied section is two zero bytes
     return WriteRenameSection(kept);
 }
 

@@ -11,6 +11,7 @@
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/Exceptions.h"
 #include "ZeRizIva/FaultInjection.h"
+#include "ZeRizIva/Text.h"
 #include "ZeRizIva/UniqueHandle.h"
 #include "ui/Prompt.h"
 
@@ -42,7 +43,7 @@ void Check(const wchar_t* call, HRESULT hr)
 }
 
 // Writes the link; on failure says why.
-bool SaveLink(const ShortcutParams& params, std::string& reason)
+bool SaveLink(const ShortcutParams& params, const std::string& linkPath, std::string& reason)
 {
     try {
         ComPtr<IShellLinkA> link;
@@ -61,7 +62,7 @@ bool SaveLink(const ShortcutParams& params, std::string& reason)
         HRESULT hr = link->QueryInterface(IID_IPersistFile, file.putVoid());
         if (SUCCEEDED(hr))
             hr = InjectedFailure("IPersistFile::Save") ? E_ACCESSDENIED
-                                                       : file->Save(AnsiToWide(params.linkPath).c_str(), TRUE);
+                                                       : file->Save(AnsiToWide(linkPath).c_str(), TRUE);
         if (FAILED(hr)) {
             reason = "IPersistFile::Save() failed";
             return false;
@@ -77,20 +78,26 @@ bool SaveLink(const ShortcutParams& params, std::string& reason)
 
 } // namespace
 
-ShortcutStep::ShortcutStep(const ShortcutParams& params) : linkPath_(params.linkPath)
+ShortcutStep::ShortcutStep(const ShortcutParams& params)
 {
-    WriteLine("Creating shortcut " + linkPath_);
     std::string reason;
-    bool saved;
-    {
-        ComApartment com;
-        saved = SaveLink(params, reason);
-    }
-    if (saved) {
-        Params().uninstallParams += " \"-delFile=" + linkPath_ + "\"";
-        created_ = true;
-        CancelScheduledRemoval(linkPath_);
-        return;
+    if (params.folder.empty()) {
+        linkPath_ = params.linkName;  // named in the messages only
+        reason = "the folder it belongs in is unknown";
+    } else {
+        linkPath_ = PathJoin(params.folder, params.linkName);
+        WriteLine("Creating shortcut " + linkPath_);
+        bool saved;
+        {
+            ComApartment com;
+            saved = SaveLink(params, linkPath_, reason);
+        }
+        if (saved) {
+            Params().uninstallParams += " \"-delFile=" + linkPath_ + "\"";
+            created_ = true;
+            CancelScheduledRemoval(linkPath_);
+            return;
+        }
     }
     Ask(Question{
         "Creating Shortcut Failed",

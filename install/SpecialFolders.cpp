@@ -7,6 +7,7 @@
 #include <initializer_list>
 
 #include "InstallerRegistry.h"
+#include "ZeRizIva/FaultInjection.h"
 #include "didur/DllLoader.h"
 #include "driver/OsInfo.h"
 
@@ -32,23 +33,33 @@ bool AskShell(int csidl, std::string& folder)
     using GetFolderFn = BOOL(WINAPI*)(HWND, LPSTR, int, BOOL);
     const auto getFolder = shell.Function<GetFolderFn>("SHGetSpecialFolderPathA");
     char buffer[MAX_PATH] = {};
-    if (!getFolder(nullptr, buffer, csidl, TRUE))
+    if (InjectedFailure("SHGetSpecialFolderPathA") || !getFolder(nullptr, buffer, csidl, TRUE))
         return false;
     folder = buffer;
     return true;
+}
+
+// "C:\..." or "\\server\...": anything else would be taken relative to the
+// current folder.
+bool IsAbsolute(const std::string& folder)
+{
+    const bool drive = folder.size() >= 3 && folder[1] == ':' && folder[2] == '\\';
+    return drive || folder.compare(0, 2, "\\\\") == 0;
 }
 
 std::string Lookup(int csidl, std::initializer_list<RegistrySource> sources, const std::function<std::string()>& last)
 {
     std::string folder;
     try {
-        if (AskShell(csidl, folder))
+        if (AskShell(csidl, folder) && IsAbsolute(folder))
             return folder;
     } catch (...) {
     }
     for (const RegistrySource& source : sources) {
         try {
-            return ReadRegistryString(source.root, source.subkey, source.value);
+            folder = ReadRegistryString(source.root, source.subkey, source.value);
+            if (IsAbsolute(folder))
+                return folder;
         } catch (...) {
         }
     }

@@ -1,7 +1,7 @@
 #pragma once
 // The shell folders the installer needs. Each asks the shell (when it is new
-// enough), then the registry, then takes a fixed value: it always returns a
-// string and never raises.
+// enough), then the registry, then takes a fixed value; only an absolute
+// path is taken. It never raises; an empty string means the folder is unknown.
 #include <string>
 
 std::string GetProgramFilesFolder();

@@ -15,6 +15,7 @@ UninstallerRegistrationStep::UninstallerRegistrationStep(const std::string& keyN
     InstallParams& params = Params();
     // Clears a registration left by an earlier installation (when it has no subkeys).
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, subkey_.c_str());
+    keyCreated_ = !RegistryKeyExists(HKEY_LOCAL_MACHINE, subkey_);
     WriteLine("Registering uninstaller");
     try {
         WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "DisplayName", displayName);
@@ -27,25 +28,38 @@ UninstallerRegistrationStep::UninstallerRegistrationStep(const std::string& keyN
         WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "Version", version);
         registered_ = true;
     } catch (const std::exception& error) {
-        // What was written stays: the step is not registered, so no rollback removes it.
+        // With -force what was written stays; a registration that ends the run
+        // goes with the rest, since it would point at an uninstaller that the
+        // rollback deletes.
         const std::string reason = error.what();
-        Ask(Question{
-            "Uninstaller Registration Failed",
-            "Warning: uninstaller registration failed.\nReason: " + reason +
-                "\nDo you want to continue with the installation anyway?",
-            false,
-            "Warning: uninstaller registration failed: " + reason,
-            "Uninstaller registration failed: " + reason + ", aborting",
-            "uninstaller registration failed",
-            113,
-        });
+        try {
+            Ask(Question{
+                "Uninstaller Registration Failed",
+                "Warning: uninstaller registration failed.\nReason: " + reason +
+                    "\nDo you want to continue with the installation anyway?",
+                false,
+                "Warning: uninstaller registration failed: " + reason,
+                "Uninstaller registration failed: " + reason + ", aborting",
+                "uninstaller registration failed",
+                113,
+            });
+        } catch (...) {
+            // This step never finishes, so its destructor will not run.
+            if (RollbackWanted() && keyCreated_)
+                Unregister();
+            throw;
+        }
     }
 }
 
 UninstallerRegistrationStep::~UninstallerRegistrationStep()
 {
-    if (!RollbackWanted() || !registered_)
-        return;
+    if (RollbackWanted() && (registered_ || keyCreated_))
+        Unregister();
+}
+
+void UninstallerRegistrationStep::Unregister()
+{
     try {
         WriteLine("Rollback: unregistering uninstaller");
         const LONG code = RegDeleteKeyA(HKEY_LOCAL_MACHINE, subkey_.c_str());

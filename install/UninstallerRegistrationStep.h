@@ -13,6 +13,9 @@ public:
     ~UninstallerRegistrationStep();
 
 private:
+    void Unregister();
+
     std::string subkey_;
     bool registered_ = false;
+    bool keyCreated_ = false;  // the key was not there before: rollback may remove it
 };

@@ -48,10 +48,9 @@ unsigned long WriteFilesFromLzmaStream::Platform() { return Os().Platform(); }
 void WriteFilesFromLzmaStream::Open(const std::string& path)
 {
     AddUninstallFileSwitch(path);
-    if (PathExists(path))
+    const bool existed = PathExists(path);
+    if (existed)
         ConfirmOverwrite(path);  // overwritten, never deleted by the rollback
-    else
-        created_.push_back(path);  // before the file exists, so a failure below is undone too
     WriteLine("Installing " + path);
     file_.reset(InjectedFailure("CreateFileA") ? INVALID_HANDLE_VALUE
                                                : CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
@@ -61,6 +60,11 @@ void WriteFilesFromLzmaStream::Open(const std::string& path)
         throw InstallError("Error creating target installation file '" + path +
                            "' - CreateFile() failed with the following error: " + WindowsErrorText(error));
     }
+    // Only once it is ours: a path that could not be created is not ours to
+    // delete, nor to schedule for deletion, which would take whatever another
+    // program puts there before the restart.
+    if (!existed)
+        created_.push_back(path);
     path_ = path;
     // A restart-time deletion pending from an earlier uninstallation must not
     // remove the new file. Only now: pending entries are matched by the short

@@ -10,7 +10,9 @@
 #include "ZeRizIva/UniqueHandle.h"
 #include "install/InstallStep.h"
 
-class WriteFilesFromLzmaStream : public InstallStep, private PackageFiles {
+// Its file side is the parser's interface, public so that single files can be
+// driven through the real step without a package.
+class WriteFilesFromLzmaStream : public InstallStep, public PackageFiles {
 public:
     WriteFilesFromLzmaStream() = default;
     ~WriteFilesFromLzmaStream();

@@ -4,7 +4,10 @@ import pwd
 import threading
 import unittest
 
-from wine import INSTALLER, PROBES, Prefix  # noqa: F401  (re-exported for the cases)
+from wine import BUILD, INSTALLER, PROBES, Prefix  # noqa: F401  (re-exported for the cases)
+
+# The test build with named failure points (VELANTRIX_FAIL_AT).
+FAULTY = BUILD.parent / "x64-faults" / "VelantrixInstaller.exe"
 
 USAGE = (
     "This program will install Korvane Velantrix 4.10\n"

@@ -8,11 +8,10 @@ from concurrent.futures import ThreadPoolExecutor
 
 from registry import Registry, seed
 from state import capture, differences
-from support import (CLASSES, COMMON_PROGRAMS, INSTALL_DIR, PACKAGE_FILES, UNINSTALL_KEY, USER_DESKTOP,
+from support import (CLASSES, COMMON_PROGRAMS, FAULTY, INSTALL_DIR, PACKAGE_FILES, UNINSTALL_KEY, USER_DESKTOP,
                      USER_ENVIRONMENT, USER_PROGRAMS)
-from wine import BUILD, Prefix
+from wine import Prefix
 
-FAULTY = BUILD.parent / "x64-faults" / "VelantrixInstaller.exe"
 D = INSTALL_DIR
 MENU = COMMON_PROGRAMS + "\\Korvane Velantrix"
 LINKS = [MENU + "\\" + name for name in ("Velantrix.lnk", "Proxy Settings.lnk", "Host Key Manager.lnk",
@@ -21,10 +20,8 @@ LINKS.append("C:\\users\\Public\\Desktop\\Velantrix.lnk")
 NT_FILES = PACKAGE_FILES  # what an NT system gets, in package order
 
 # What may stay after a rolled-back failure (lower case, as the state lists it).
-PENDING = r"^~key hkey_local_machine\\system\\currentcontrolset\\control\\session manager \[pendingfilerenameoperations\]$"
 PROG_IDS = r"^\+key hkey_local_machine\\software\\classes\\korvane\.velantrix\.4\.10\.(profile|settings)(\\|$)"
 EMPTY_EXTENSION = r"^\+key hkey_local_machine\\software\\classes\\\.(vxp|dvs)$"
-REGISTRATION = r"^\+key hkey_local_machine\\software\\microsoft\\windows\\currentversion\\uninstall\\velantrix$"
 SEARCH_PATH = r"^~key hkey_local_machine\\system\\currentcontrolset\\control\\session manager\\environment \[path\]$"
 
 
@@ -43,7 +40,7 @@ def cases():
         found.append(Case(f"CreateFileA#{number}", 150,
                           f"Installation error: Error creating target installation file '{D}\\{name}' - "
                           "CreateFile() failed with the following error: Windows error 5",
-                          stays=[PENDING], why=f"package file {name}: the failed path is scheduled for deletion"))
+                          why=f"package file {name}"))
     found.append(Case("WriteFile#1", 150, f"Installation error: Error writing to target installation file "
                                           f"'{D}\\{NT_FILES[0]}' - WriteFile() failed", why="writing a package file"))
     found.append(Case(f"CreateFileA#{len(NT_FILES) + 1}", 150,
@@ -65,9 +62,11 @@ def cases():
                       "the first write of .dvs"))
     registration = "ninstaller registration failed: RegSetValueExA() failed: Windows error: 5"
     found.append(Case("RegSetValueExA#15", 113, "U" + registration, "Warning: u" + registration,
-                      [PROG_IDS, REGISTRATION], "the registration"))
+                      [PROG_IDS], "the registration"))
     found.append(Case("RegSetValueExA#17", 113, "U" + registration, "Warning: u" + registration,
-                      [PROG_IDS, REGISTRATION], "the registration after two of its values"))
+                      [PROG_IDS], "the registration after two of its values"))
+    found.append(Case("RegSetValueExA#19", 113, "U" + registration, "Warning: u" + registration,
+                      [PROG_IDS], "the registration after its uninstall string and parameters"))
     found.append(Case("UpdatePathEnvironment", 150, "Installation error: Updating the search path failed",
                       stays=[PROG_IDS, SEARCH_PATH], why="the search path"))
     found.append(Case("SHChangeNotify", 150, "Installation error: Notifying the shell failed",
@@ -184,6 +183,41 @@ class FailedAssociation(unittest.TestCase):
         self.assertIn("Rollback: removing previously created file association for extension .vxp", run.lines)
         prefix.shutdown()
         self.assertEqual(Registry(prefix).value(CLASSES + "\\.vxp", ""), "Other.Profile")
+
+
+class FailedPackageFile(unittest.TestCase):
+    def test_a_file_that_could_not_be_created_is_neither_deleted_nor_scheduled(self):
+        prefix = Prefix("fault-package-file")
+        self.addCleanup(prefix.remove)
+        prefix.host_path(D).mkdir(parents=True)  # there before: the rollback keeps the folder
+        run = prefix.run(FAULTY, f"-installDir={D}", "-acceptEULA", env={"VELANTRIX_FAIL_AT": "CreateFileA#3"})
+        self.assertEqual(run.returncode, 150, run)
+        failed = f"{D}\\{NT_FILES[2]}"
+        self.assertEqual([line for line in run.lines if line.startswith("Rollback: ")],
+                         [f"Rollback: removing previously created {D}\\{name}" for name in reversed(NT_FILES[:2])])
+        prefix.shutdown()
+        # Another program puts its own file there; then the machine restarts
+        # (a new session carries out the restart-time lists).
+        prefix.host_path(failed).write_text("another program's")
+        prefix.probe("WindowProbe.exe", "list")
+        prefix.shutdown()
+        self.assertEqual(prefix.host_path(failed).read_text(), "another program's")
+
+
+class FailedRegistration(unittest.TestCase):
+    def test_a_key_that_was_there_before_stays(self):
+        prefix = Prefix("fault-registration-shared")
+        self.addCleanup(prefix.remove)
+        # Not an earlier installation (no version): a key another program added to.
+        seed(prefix, UNINSTALL_KEY, {"Other": "theirs"})
+        seed(prefix, UNINSTALL_KEY + "\\Extra", {"Kept": "theirs"})
+        run = prefix.run(FAULTY, f"-installDir={D}", "-acceptEULA", env={"VELANTRIX_FAIL_AT": "RegSetValueExA#15"})
+        self.assertEqual(run.returncode, 113, run)
+        self.assertNotIn("Rollback: unregistering uninstaller", run.lines)
+        prefix.shutdown()
+        registry = Registry(prefix)
+        self.assertEqual(registry.value(UNINSTALL_KEY, "Other"), "theirs")
+        self.assertEqual(registry.value(UNINSTALL_KEY + "\\Extra", "Kept"), "theirs")
 
 
 if __name__ == "__main__":

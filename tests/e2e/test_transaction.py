@@ -182,14 +182,28 @@ class RestartTimeRemovalNT(PrefixCase):
         self.assertEqual([p.lower() for p in pending], ["\\??\\c:\\old", "\\??\\c:\\new", "\\??\\c:\\b", ""],
                          "renames and other deletions stay, in their order")
 
-    def test_cancelling_the_last_deletion_keeps_an_empty_value(self):
+    def test_cancelling_the_last_deletion_removes_the_value(self):
         self.prefix.host_path("C:\\b").write_text("b")
         run = self.prefix.probe(PROBE, "schedule=C:\\b", "cancel=C:\\b")
         self.assertEqual(run.lines[1], "cancel true")
         self.prefix.shutdown()
-        registry = Registry(self.prefix)
-        self.assertEqual(registry.key(SESSION_MANAGER).type_of(PENDING), 7)
-        self.assertEqual(registry.value(SESSION_MANAGER, PENDING), [""], "two zero bytes: one empty string")
+        self.assertIsNone(Registry(self.prefix).value(SESSION_MANAGER, PENDING),
+                          "an empty list would shift every pair appended after it")
+
+    def test_after_an_installation_empties_the_list_another_programs_entry_is_the_first_pair(self):
+        folder = self.prefix.host_path("C:\\X")
+        folder.mkdir()
+        self.prefix.host_path("C:\\other").write_text("o")
+        self.prefix.start_session()  # one session throughout: a new one carries the list out
+        self.assertTrue(self.prefix.probe(PROBE, "schedule=C:\\X").lines[0].startswith("schedule true"))
+        folder.rmdir()
+        run = self.prefix.install("-installDir=C:\\X", "-acceptEULA")
+        self.assertEqual(run.returncode, 0, run)
+        self.assertTrue(self.prefix.probe(PROBE, "schedule=C:\\other").lines[0].startswith("schedule true"))
+        self.prefix.shutdown()
+        pending = Registry(self.prefix).value(SESSION_MANAGER, PENDING)
+        self.assertEqual([p.lower() for p in pending], ["\\??\\c:\\other", ""])
+        self.assertTrue(folder.is_dir())
 
     def test_cancel_without_pending_operations_creates_nothing(self):
         self.prefix.host_path("C:\\a").write_text("a")
@@ -238,6 +252,15 @@ class RestartTimeRemoval98(PrefixCase):
         run = self.prefix.probe(PROBE, "dir=C:\\T", "file=C:\\T\\a", "hold=C:\\T\\a", "fail")
         self.assertEqual(run.returncode, 150)
         self.assertEqual([e.upper() for e in self.entries()], ["NUL=C:\\T\\A", "NUL=C:\\T"])
+
+    def test_a_section_longer_than_the_old_buffer_keeps_every_other_entry(self):
+        self.prefix.start_session()  # so the seeded section is not carried out first
+        others = [f"NUL=C:\\OTHER\\FILE{i:04d}.TXT" for i in range(1500)]  # about 40,000 bytes
+        section = others[:1000] + ["NUL=C:\\X"] + others[1000:]
+        self.wininit.write_text("[Rename]\r\n" + "".join(e + "\r\n" for e in section), encoding="latin-1")
+        run = self.prefix.install("-installDir=C:\\X", "-acceptEULA")
+        self.assertEqual(run.returncode, 0, run)
+        self.assertEqual([e.upper() for e in self.entries()], others, "only the installer's own entry goes")
 
 
 if __name__ == "__main__":

@@ -4,7 +4,8 @@
 // Usage: TransactionProbe [-i] [-force] [-noRollback] [main=<path>] action...
 //   dir=<path>       a directory step (need not be empty)
 //   emptydir=<path>  a directory step that must be empty
-//   file=<path>      a file step: switch, overwrite confirmation, a small file
+//   file=<path>      the package step writing one small file: switch, overwrite
+//                    confirmation, creation, restart-time cancellation
 //   hold=<path>      opens the file without sharing until the process ends
 //   fail             raises an installation error
 //   schedule=<path>  prints ScheduleRemovalOnReboot's result and last error
@@ -27,43 +28,12 @@
 #include "driver/InstallParams.h"
 #include "driver/TopLevel.h"
 #include "install/DirectoryStep.h"
-#include "install/FileActions.h"
 #include "install/FileAssociationStep.h"
-#include "install/FileSystem.h"
 #include "install/InstallStep.h"
 #include "install/RebootRemoval.h"
+#include "package/WriteFilesFromLzmaStream.h"
 
 namespace {
-
-// The file-writing shape the package and the uninstaller steps share.
-class ProbeFileStep : public InstallStep {
-public:
-    explicit ProbeFileStep(std::string path) : path_(std::move(path))
-    {
-        AddUninstallFileSwitch(path_);
-        if (PathExists(path_)) {
-            keep = true;
-            ConfirmOverwrite(path_);
-        }
-        WriteLine("Installing " + path_);
-        CancelScheduledRemoval(path_);
-        HANDLE file = CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            throw InstallError("cannot create " + path_);
-        DWORD written;
-        WriteFile(file, "probe", 5, &written, nullptr);
-        CloseHandle(file);
-    }
-    ~ProbeFileStep()
-    {
-        if (RollbackWanted())
-            RollbackFile(path_);
-    }
-
-private:
-    std::string path_;
-};
 
 struct AnyStep {
     virtual ~AnyStep() = default;
@@ -117,8 +87,16 @@ int Run(int argc, char** argv)
             steps.push_back(std::make_unique<Holder<DirectoryStep>>(value, false));
         else if (Take(arg, "emptydir=", value))
             steps.push_back(std::make_unique<Holder<DirectoryStep>>(value, true));
-        else if (Take(arg, "file=", value))
-            steps.push_back(std::make_unique<Holder<ProbeFileStep>>(value));
+        else if (Take(arg, "file=", value)) {
+            // On the stack first, as the driver's package step is made before
+            // it writes: a failure undoes what it created.
+            auto holder = std::make_unique<Holder<WriteFilesFromLzmaStream>>();
+            PackageFiles& files = holder->step;
+            steps.push_back(std::move(holder));
+            files.Open(value);
+            files.Write(reinterpret_cast<const unsigned char*>("probe"), 5);
+            files.Close();
+        }
         else if (Take(arg, "hold=", value))
             CreateFileA(value.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);  // held until exit
         else if (!std::strcmp(arg, "fail"))
