@@ -4,9 +4,18 @@
 // VELANTRIX_FAIL_AT=<point>[#<n>] makes the n-th pass of that point (the first
 // by default; "#*" every pass) fail as the system call would, with
 // ERROR_ACCESS_DENIED as the last error. In the shipped build every point is a constant false.
+//
+// Named limits, also for the test build only: the environment variable of the
+// limit's name, set to a number below the shipped value, lowers the limit to
+// it, so that a case need not wait out the real one. The shipped build uses
+// the shipped value and reads nothing.
+//   VELANTRIX_UNINSTALLER_WAIT_SECONDS  how long an earlier uninstaller's copy
+//                                       may take to report its result
 
 #ifdef VELANTRIX_FAULT_INJECTION
 bool InjectedFailure(const char* point);
+unsigned long InjectedLimit(const char* name, unsigned long shipped);
 #else
 constexpr bool InjectedFailure(const char*) { return false; }
+constexpr unsigned long InjectedLimit(const char*, unsigned long shipped) { return shipped; }
 #endif

@@ -27,4 +27,14 @@ bool InjectedFailure(const char* point)
     SetLastError(ERROR_ACCESS_DENIED);
     return true;
 }
+
+unsigned long InjectedLimit(const char* name, unsigned long shipped)
+{
+    char buffer[32] = {};
+    const DWORD length = GetEnvironmentVariableA(name, buffer, sizeof buffer);
+    if (length == 0 || length >= sizeof buffer)
+        return shipped;
+    const unsigned long wanted = std::strtoul(buffer, nullptr, 10);
+    return wanted < shipped ? wanted : shipped;  // only ever shorter
+}
 #endif

@@ -9,6 +9,7 @@
 #include "RandomNumber.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/Exceptions.h"
+#include "ZeRizIva/FaultInjection.h"
 #include "ZeRizIva/Text.h"
 #include "ZeRizIva/UniqueHandle.h"
 #include "ZeRizIva/WinErrorMessage.h"
@@ -24,6 +25,10 @@ namespace {
 // Releases of the uninstaller before this one cannot be run as registered.
 constexpr char kFirstRunnableVersion[] = "4.07";
 constexpr int kTemporaryNameRetries = 10;
+// How long an uninstaller's copy may take to report, once the uninstaller has
+// handed the work to it: a copy that never reports must not keep the
+// installation waiting for ever.
+constexpr unsigned long kResultWaitSeconds = 120;
 
 std::string RegistrationKey() { return std::string(product::kUninstallKeyParent) + "\\" + product::kShortName; }
 
@@ -171,7 +176,9 @@ unsigned long RunUninstallerAndWait(const std::string& commandLine)
     unsigned long result = RunProcessAndWait(full, true, false);
     if (result == 1) {
         // The uninstaller handed the work to a copy of itself, which reports here.
-        WaitForSingleObject(done.get(), INFINITE);
+        const unsigned long seconds = InjectedLimit("VELANTRIX_UNINSTALLER_WAIT_SECONDS", kResultWaitSeconds);
+        if (WaitForSingleObject(done.get(), seconds * 1000) != WAIT_OBJECT_0)
+            throw AException("Uninstaller did not report its result within " + std::to_string(seconds) + " seconds");
         result = static_cast<unsigned long>(*static_cast<const volatile std::int32_t*>(view.get()));
     }
     done.reset();

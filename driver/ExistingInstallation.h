@@ -15,7 +15,9 @@ std::string InstallButtonCaption(const std::string& existingVersion);
 // was accepted; otherwise raises SilentExit 107.
 void RemoveExistingInstallation();
 
-// Runs an uninstaller with the result protocol and returns its result.
+// Runs an uninstaller with the result protocol and returns its result. Raises
+// AException when an uninstaller that handed the work on (exit code 1) gets no
+// result reported within the limit.
 unsigned long RunUninstallerAndWait(const std::string& commandLine);
 // Starts a process and waits for it; returns its exit code.
 unsigned long RunProcessAndWait(const std::string& commandLine, bool inheritHandles, bool detached);

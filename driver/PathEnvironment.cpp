@@ -6,6 +6,7 @@
 
 #include "OsInfo.h"
 #include "ZeRizIva/Codepage.h"
+#include "ZeRizIva/Console.h"
 #include "ZeRizIva/FileHandle.h"
 #include "ZeRizIva/RegKey.h"
 #include "ZeRizIva/UniqueHandle.h"
@@ -39,6 +40,19 @@ bool ListHolds(const std::string& list, const std::string& directory)
     return false;
 }
 
+// A semicolon separates the search path's entries (and is never the second
+// byte of a double-byte character): an entry holding one would be read back as
+// a stray folder and a relative name, and every later run would add it again.
+// Such an entry is left out, and the user is told.
+bool CanBeListed(const std::string& entry, const std::string& directory)
+{
+    if (entry.find(';') == std::string::npos)
+        return true;
+    WriteLine("Warning: directory '" + directory +
+              "' was not added to the search path because its name contains a semicolon");
+    return false;
+}
+
 // One scope's PATH value: 0 read, 2 missing (an empty value), anything else unusable.
 struct PathValue {
     explicit PathValue(const char* keyPath) : key(keyPath)
@@ -63,6 +77,8 @@ struct PathValue {
 
 void UpdateNtPath(const std::string& directory, bool allUsers)
 {
+    if (!CanBeListed(directory, directory))
+        return;
     const PathValue machine(kMachineEnvironment);
     const PathValue user(kUserEnvironment);
     if (machine.Holds(directory))
@@ -106,6 +122,8 @@ void UpdateAutoexec(const std::string& directory)
     if (length == 0 || length >= sizeof buffer)
         return;
     const std::string shortDirectory(buffer, length);
+    if (!CanBeListed(shortDirectory, directory))
+        return;  // the short form is what the line would hold
     if (AutoexecPathHolds(ReadAutoexec(), directory, shortDirectory))
         return;
     // A missing file is created: the path then takes effect at the next start.

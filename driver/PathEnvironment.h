@@ -2,7 +2,8 @@
 // Adds the installation directory once to the command search path: the
 // machine's or the user's PATH on the NT family, C:\AUTOEXEC.BAT on the 95
 // family. Never removes or reorders anything, has no undo, never fails the
-// installation.
+// installation. A directory whose entry would hold a semicolon is not added;
+// a "Warning: " line says so.
 #include <string>
 
 void UpdatePathEnvironment(const std::string& directory, bool allUsers);

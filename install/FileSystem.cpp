@@ -7,8 +7,14 @@
 
 bool PathExists(const std::string& path)
 {
+    // The search finds no name that ends in a backslash, so "C:\Tools\" is looked
+    // for as "C:\Tools". A drive root ("C:\" or "\") names nothing to find and
+    // stays absent.
+    std::string name = path;
+    if (EndsWithBackslash(name) && name != "\\" && !(name.size() == 3 && name[1] == ':'))
+        name.pop_back();
     WIN32_FIND_DATAA data;
-    return static_cast<bool>(UniqueFind(FindFirstFileA(path.c_str(), &data)));
+    return static_cast<bool>(UniqueFind(FindFirstFileA(name.c_str(), &data)));
 }
 
 bool IsDirectory(const std::string& path)

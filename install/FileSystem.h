@@ -2,8 +2,8 @@
 // The file-system queries the steps decide by.
 #include <string>
 
-// FindFirstFileA finds the path itself (a trailing backslash or a drive root is
-// therefore "absent").
+// FindFirstFileA finds the path itself, a final backslash left out (a drive
+// root is therefore "absent").
 bool PathExists(const std::string& path);
 // FILE_ATTRIBUTE_DIRECTORY; a failed query counts as a directory.
 bool IsDirectory(const std::string& path);

@@ -7,6 +7,9 @@ from support import (CLASSES, COMMON_DESKTOP, COMMON_PROGRAMS, INSTALL_DIR, MACH
                      use_windows_98)
 
 D = INSTALL_DIR
+SEMICOLON = "C:\\semi;colon"
+SEMICOLON_WARNING = ("Warning: directory 'C:\\semi;colon' was not added to the search path because its name contains a "
+                     "semicolon")
 DESCRIPTION = ("Korvane Velantrix 4.10 - a general-purpose SSH client: supports tunneling (manual and via integrated "
                "proxy), SFTP file transfer, bridging of FTP clients to SFTP, remote console access and remote "
                "administration of Dravelo.")
@@ -205,6 +208,45 @@ class SearchPath(PrefixCase):
         self.assertNotIn(" ", added, "the short form of the directory")
         run = self.prefix.install(f"-installDir={D}", "-acceptEULA", "-force")
         self.assertEqual(autoexec.read_bytes().decode("latin-1"), text, "present now: nothing appended")
+
+    def test_a_folder_with_a_semicolon_is_left_out_of_the_search_path(self):
+        # The entry would split into a stray "C:\\semi" and a relative "colon".
+        # Table: options, why. Each case installs twice: a reinstall adds nothing either.
+        cases = [
+            ([], "all users: the machine's path"),
+            (["-installForMeOnly"], "per user: the user's path"),
+        ]
+        for options, why in cases:
+            with self.subTest(options=options):
+                self.prefix.remove()
+                self.setUp()
+                seed(self.prefix, MACHINE_ENVIRONMENT, {"PATH": ("expand", "C:\\a;C:\\b")})
+                seed(self.prefix, USER_ENVIRONMENT, {"PATH": "C:\\u"})
+                for _ in range(2):
+                    run = self.prefix.install(f"-installDir={SEMICOLON}", "-acceptEULA", *options)
+                    self.assertEqual(run.returncode, 0, (why, run))
+                    self.assertIn(SEMICOLON_WARNING, run.lines, why)
+                    self.assertEqual(run.lines[-1], "Korvane Velantrix 4.10 installation completed", why)
+                self.prefix.shutdown()
+                registry = Registry(self.prefix)
+                paths = registry.value(MACHINE_ENVIRONMENT, "PATH"), registry.value(USER_ENVIRONMENT, "PATH")
+                self.assertEqual(paths, ("C:\\a;C:\\b", "C:\\u"), why)
+
+    def test_windows_98_adds_the_short_form_of_a_folder_with_a_semicolon(self):
+        # AUTOEXEC.BAT gets the short form, and a short name holds no semicolon:
+        # a sound entry, added once and without a warning.
+        use_windows_98(self.prefix)
+        autoexec = self.prefix.host_path("C:\\AUTOEXEC.BAT")
+        autoexec.write_bytes(b"@ECHO OFF\r\nPATH=C:\\WINDOWS\r\n")
+        for _ in range(2):
+            run = self.prefix.install(f"-installDir={SEMICOLON}", "-acceptEULA")
+            self.assertEqual(run.returncode, 0, run)
+            self.assertNotIn(SEMICOLON_WARNING, run.lines)
+        text = autoexec.read_bytes().decode("latin-1")
+        self.assertTrue(text.startswith("@ECHO OFF\r\nPATH=C:\\WINDOWS\r\n\r\nPATH=%PATH%;C:\\"), text)
+        self.assertEqual(text.count("PATH=%PATH%;"), 1, text)
+        added = text.split("PATH=%PATH%;")[1].strip()
+        self.assertNotIn(";", added, "the short form")
 
 
 if __name__ == "__main__":

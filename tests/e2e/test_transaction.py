@@ -3,7 +3,7 @@
 import unittest
 
 from registry import Registry, seed
-from support import IDNO, IDOK, IDYES, BoxWatcher, PrefixCase, use_windows_98
+from support import IDNO, IDOK, IDYES, PACKAGE_FILES, UNINSTALL_KEY, BoxWatcher, PrefixCase, use_windows_98
 
 PROBE = "TransactionProbe.exe"
 SESSION_MANAGER = "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Session Manager"
@@ -23,8 +23,6 @@ class DirectoryStepWithTheInstaller(PrefixCase):
              "the parent does not exist"),
             ("C:\\", 102, "Unable to create target directory 'C:\\': Windows error ",
              "a drive root is not found by the search, and creating it fails"),
-            ("C:\\Existing\\", 102, "Unable to create target directory 'C:\\Existing\\': Windows error 183",
-             "a trailing backslash hides an existing directory from the search"),
         ]
         for directory, code, line, why in cases:
             run = self.prefix.install(f"-installDir={directory}", "-acceptEULA")
@@ -35,14 +33,41 @@ class DirectoryStepWithTheInstaller(PrefixCase):
         self.assertEqual(self.prefix.host_path("C:\\Existing\\old.txt").read_text(), "old")
 
     def test_an_existing_directory_is_accepted_and_a_new_one_made(self):
-        for directory in ("C:\\Existing", "C:\\Fresh\\"):
-            if directory == "C:\\Existing":
+        # Table: directory, whether it exists with a file of its own, why.
+        cases = [
+            ("C:\\Existing", True, "an existing directory is used"),
+            ("C:\\Fresh\\", False, "a final backslash: the directory is made"),
+            ("C:\\Slashed\\", True, "a final backslash: the existing directory is found and used"),
+        ]
+        for directory, exists, why in cases:
+            if exists:
                 self.prefix.host_path(directory).mkdir()
                 self.prefix.host_path(directory + "\\old.txt").write_text("old")
             run = self.prefix.install(f"-installDir={directory}", "-acceptEULA")
-            self.assertEqual(run.returncode, 0, run)
-        self.assertTrue(self.prefix.host_path("C:\\Fresh").is_dir())
-        self.assertEqual(self.prefix.host_path("C:\\Existing\\old.txt").read_text(), "old")
+            self.assertEqual(run.returncode, 0, (why, run))
+            folder = self.prefix.host_path(directory)
+            self.assertTrue((folder / "Velantrix.exe").is_file(), why)
+            if exists:
+                self.assertEqual((folder / "old.txt").read_text(), "old", why)
+
+    def test_a_final_backslash_on_an_existing_directory_through_an_upgrade(self):
+        directory = "C:\\Tools\\Velantrix\\"
+        folder = self.prefix.host_path(directory)
+        folder.mkdir(parents=True)
+        (folder / "old.txt").write_text("old")
+        for number, why in ((1, "the first installation"), (2, "a second one over the first, as an upgrade")):
+            run = self.prefix.install(f"-installDir={directory}", "-acceptEULA")
+            self.assertEqual(run.returncode, 0, (why, run))
+            self.assertEqual(run.lines[-1], "Korvane Velantrix 4.10 installation completed", why)
+            self.assertEqual(sorted(p.name for p in folder.iterdir()),
+                             sorted(["old.txt", "uninst.exe"] + PACKAGE_FILES), why)
+            self.assertEqual((folder / "old.txt").read_text(), "old", why)
+            if number == 2:
+                self.assertEqual(run.lines[0], "Uninstalling the existing Velantrix 4.10 installation")
+        self.prefix.shutdown()
+        registration = Registry(self.prefix).key(UNINSTALL_KEY)
+        self.assertEqual(registration.get("InstallDir"), directory, "recorded as given")
+        self.assertIn(f'"-delDir={directory}"', registration.get("UninstallParam"))
 
 
 class Rollback(PrefixCase):

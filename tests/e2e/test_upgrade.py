@@ -3,12 +3,15 @@ before anything is installed (a stand-in uninstaller shows what it is given,
 the real one removes it)."""
 import re
 import shutil
+import subprocess
 import unittest
 
+from dialog import InteractiveRun, use_wine_desktop
 from registry import Registry, remove_value, seed
-from support import INSTALL_DIR, UNINSTALL_KEY, PrefixCase
+from support import IDNO, INSTALL_DIR, UNINSTALL_KEY, BoxWatcher, PrefixCase
+from test_interactive_flows import AGREE, INSTALL, RUN_WHEN_DONE
 from uninstalling import DISPLAY_NAME, PENDING, SESSION_MANAGER, UninstallerCase, snapshot_key
-from wine import PROBES
+from wine import BUILD, PROBES
 
 OLD = "C:\\Old Velantrix"
 STAND_IN = OLD + "\\UninstallerProbe.exe"
@@ -17,6 +20,10 @@ STAND_IN = OLD + "\\UninstallerProbe.exe"
 INSTALLERS_COPY = re.compile(r"\\temp\\uninst[0-9a-f]*\.exe$")
 INSTALLERS_COPY_FILE = re.compile(r"/temp/uninst[0-9a-f]*\.exe$")
 ABORT = " (use /Force flag to override uninstallation failure); aborting"
+# The test build, whose wait for a result (120 seconds when shipped) a case may shorten.
+FAULTY = BUILD.parent / "x64-faults" / "VelantrixInstaller.exe"
+SHORT_WAIT = {"VELANTRIX_UNINSTALLER_WAIT_SECONDS": "3"}
+NO_REPORT = "Uninstaller did not report its result within 3 seconds"
 
 
 class EarlierInstallation(PrefixCase):
@@ -68,6 +75,46 @@ class EarlierInstallation(PrefixCase):
                                                  line])
                 if code == 107:
                     self.assertFalse(self.prefix.host_path(INSTALL_DIR).exists(), "nothing installed")
+
+    def test_a_copy_that_never_reports_is_an_uninstaller_failure(self):
+        cases = [  # options, exit code, the failure line, why
+            ([], 107, NO_REPORT + ABORT, "unattended: the installation stops before anything is installed"),
+            (["-force"], 0, "Warning: " + NO_REPORT, "-force accepts it as any other uninstaller failure"),
+        ]
+        for options, code, line, why in cases:
+            with self.subTest(options=options):
+                self.prefix.remove()
+                self.setUp()
+                self.register("silent")
+                run = self.prefix.run(FAULTY, f"-installDir={INSTALL_DIR}", "-acceptEULA", *options, env=SHORT_WAIT)
+                self.assertEqual(run.returncode, code, (why, run))
+                self.assertEqual(run.lines[:3], ["Uninstalling the existing Velantrix 4.10 installation", "", line],
+                                 why)
+                self.assertEqual(len(self.given_command_lines()), 1, "run once, then given up on")
+                if code == 107:
+                    self.assertFalse(self.prefix.host_path(INSTALL_DIR).exists(), why)
+                else:
+                    self.assertEqual(run.lines[-1], "Korvane Velantrix 4.10 installation completed")
+                # Nothing of the run is left waiting: the prefix's Wine session ends by itself.
+                subprocess.run(["wineserver", "-w"], env=self.prefix.env, check=True, timeout=60)
+
+    def test_interactive_a_copy_that_never_reports_asks_as_other_uninstaller_failures(self):
+        use_wine_desktop(self.prefix)
+        self.register("silent")
+        question = BoxWatcher(self.prefix, "Uninstallation failure", IDNO)
+        dialog = InteractiveRun(self.prefix, FAULTY, env=SHORT_WAIT)
+        self.addCleanup(self.prefix.kill)
+        state = dialog.look()
+        dialog.click(state[AGREE])
+        dialog.click(state[RUN_WHEN_DONE])
+        dialog.click(dialog.look()[INSTALL])
+        run = dialog.finish()
+        self.assertIn(NO_REPORT + ".\\nDo you want to continue with the installation anyway?", question.texts())
+        self.assertEqual(question.default_button(), IDNO)
+        self.assertEqual(run.returncode, 107, run)
+        self.assertIn("Warning: " + NO_REPORT, run.lines)
+        self.assertEqual(run.lines[-1], "Installation canceled by user (uninstallation failure)")
+        self.assertFalse(self.prefix.host_path(INSTALL_DIR).exists(), "nothing installed")
 
     def test_a_handed_on_success_is_success(self):
         self.register("handoff=0")

@@ -4,6 +4,8 @@
 //   exit=N     exits with N
 //   handoff=N  writes N into the section named by -result=, signals the event
 //              named by -done= (both hexadecimal handle values) and exits with 1
+//   silent     exits with 1, as a hand-over does, but nothing ever signals the
+//              event: a copy that never reports
 #include <windows.h>
 
 #include <cstdio>
@@ -39,6 +41,8 @@ int main()
     Log(commandLine);
     if (const char* value = Find(commandLine, " exit="))
         return std::atoi(value);
+    if (Find(commandLine, " silent "))
+        return 1;
     if (const char* value = Find(commandLine, " handoff=")) {
         const std::int32_t result = std::atoi(value);
         const char* section = Find(commandLine, " -result=");
