@@ -36,7 +36,12 @@ if [ -z "${DISPLAY:-}" ]; then
   rm -f "$display_file"
   Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$display_file" 2>/dev/null &
   xvfb=$!
-  while [ ! -s "$display_file" ]; do sleep 0.1; done
+  waited=0
+  while [ ! -s "$display_file" ]; do
+    waited=$((waited + 1))
+    if [ "$waited" -gt 300 ]; then echo "Xvfb did not start" >&2; exit 1; fi
+    sleep 0.1
+  done
   DISPLAY=":$(cat "$display_file")"
   export DISPLAY
 fi

@@ -172,20 +172,33 @@ class InteractiveRun:
     def _xdotool(self, *args):
         subprocess.run(["xdotool", *map(str, args)], check=True, timeout=60)
 
+    def settle(self, timeout=30):
+        """Waits until what an action set off has happened: two looks at the
+        visible windows (their texts, places and focus) in a row agree."""
+        previous = None
+
+        def unchanged():
+            nonlocal previous
+            current = self.windows()
+            same, previous = current == previous, current
+            return same
+
+        self.wait_for(unchanged, "the windows to settle", timeout)
+
     def click_at(self, x, y):
         self._xdotool("mousemove", x, y, "sleep", "0.2", "click", "1")
-        time.sleep(0.5)
+        self.settle()
 
     def click(self, control):
         self.click_at(*control.centre)
 
     def key(self, *keys):
         self._xdotool("key", "--delay", "50", *keys)
-        time.sleep(0.5)
+        self.settle()
 
     def type(self, text):
         self._xdotool("type", "--delay", "20", text)
-        time.sleep(0.5)
+        self.settle()
 
     def drag(self, start, end):
         """Presses the left button at start, moves in steps, releases at end."""
@@ -195,13 +208,15 @@ class InteractiveRun:
             moves += ["mousemove", x0 + (x1 - x0) * step // 5, y0 + (y1 - y0) * step // 5, "sleep", "0.1"]
         self._xdotool("mousemove", x0, y0, "sleep", "0.2", "mousedown", "1", "sleep", "0.2", *moves,
                       "mouseup", "1")
-        time.sleep(0.8)
+        self.settle()
 
     def resize_by(self, state, dx, dy):
-        """Drags the window's bottom right corner."""
+        """Drags the window's bottom right corner; returns once its size changed."""
         x, y, w, h = state.rect
         corner = (x + w - 2, y + h - 2)
         self.drag(corner, (corner[0] + dx, corner[1] + dy))
+        self.wait_for(lambda: any(rect[2:] != (w, h) for _, _, rect, _, title in self.windows()
+                                  if title == TITLE), "the dialog to take its new size")
 
     def finish(self, timeout=120):
         return self.prefix.finish(self.process, timeout)

@@ -1,6 +1,7 @@
 """Runs every end-to-end module, two at a time: each worker has its own X
 display (the dialog cases move the mouse), all share one template prefix."""
 import os
+import select
 import subprocess
 import sys
 import threading
@@ -18,12 +19,22 @@ def modules():
     return [m for m in FIRST if m in found] + [m for m in found if m not in FIRST]
 
 
-def start_display(number):
-    display = f":{number}"
-    server = subprocess.Popen(["Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+def start_display():
+    """A private Xvfb on a display it picks itself; returns once it accepts clients."""
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+                               "-nolisten", "tcp"], pass_fds=(write_end,),
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    time.sleep(1)
-    return display, server
+    os.close(write_end)
+    try:
+        ready, _, _ = select.select([read_end], [], [], 30)
+        number = os.read(read_end, 32).decode().strip() if ready else ""
+    finally:
+        os.close(read_end)
+    if not number:
+        server.kill()
+        raise RuntimeError("Xvfb did not start")
+    return f":{number}", server
 
 
 def main():
@@ -51,9 +62,10 @@ def main():
                 if run.returncode:
                     failures.append(module)
 
-    base = 60 + os.getpid() % 20
-    displays = [start_display(base + i) for i in range(WORKERS)]
+    displays = []
     try:
+        for _ in range(WORKERS):
+            displays.append(start_display())
         threads = [threading.Thread(target=work, args=(display,)) for display, _ in displays]
         for thread in threads:
             thread.start()

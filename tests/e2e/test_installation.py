@@ -207,6 +207,7 @@ class SearchPath(PrefixCase):
         added = text.split("PATH=%PATH%;")[1].strip()
         self.assertNotIn(" ", added, "the short form of the directory")
         run = self.prefix.install(f"-installDir={D}", "-acceptEULA", "-force")
+        self.assertEqual(run.returncode, 0, run)
         self.assertEqual(autoexec.read_bytes().decode("latin-1"), text, "present now: nothing appended")
 
     def test_a_folder_with_a_semicolon_is_left_out_of_the_search_path(self):

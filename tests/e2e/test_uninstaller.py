@@ -125,8 +125,10 @@ class RemovalRules(UninstallerCase):
         # so the copy's end is known from the result alone.
         self.prefix.start_session()
         holder = self.prefix.start(PROBES / "HoldProbe.exe", "C:\\App\\held.txt", "C:\\release")
+        deadline = time.time() + 60
         while b"holding" not in holder.output_paths[0].read_bytes():
             self.assertIsNone(holder.poll(), "the probe ended before holding the file")
+            self.assertLess(time.time(), deadline, "the probe never held the file")
             time.sleep(0.05)
         process = self.prefix.start(PROBES / "UninstallRunProbe.exe", f'"{TOOL}" InUse ')
         self.prefix.finish(process)

@@ -8,7 +8,6 @@ import os
 import shutil
 import subprocess
 import threading
-import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
@@ -163,16 +162,13 @@ class Prefix:
 
     # Ending ------------------------------------------------------------
     def kill(self):
-        subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
+        subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True, timeout=60)
 
     def shutdown(self):
         """Ends the prefix's Wine processes; the registry files are then complete."""
-        subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
-        deadline = time.time() + 30
-        while time.time() < deadline:
-            if subprocess.run(["pgrep", "-f", f"WINEPREFIX={self.path}"], capture_output=True).returncode != 0:
-                break
-            time.sleep(0.1)
+        subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True, timeout=60)
+        # -w returns once the prefix's wineserver has ended (and with it every process).
+        subprocess.run(["wineserver", "-w"], env=self.env, capture_output=True, timeout=60)
 
     def remove(self):
         self.shutdown()

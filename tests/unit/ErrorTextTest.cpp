@@ -92,13 +92,15 @@ TEST(StructuredExceptions, EachCodeRaisesItsClass)
     EXPECT_THROW(ThrowStructuredException(0x80000003), SE_Breakpoint);
     try {
         ThrowStructuredException(0xC0000096);
+        FAIL() << "nothing thrown";
     } catch (const StructuredException& e) {
         EXPECT_STREQ(e.what(), "EXCEPTION_PRIV_INSTRUCTION");
     }
     try {
         ThrowStructuredException(0xE0000001);
+        FAIL() << "nothing thrown";
     } catch (const SE_AccessViolation&) {
-        FAIL();
+        FAIL() << "an unknown code is no access violation";
     } catch (const StructuredException& e) {
         EXPECT_STREQ(e.what(), "unrecognized structured exception");
     }

@@ -14,7 +14,11 @@ protected:
     static constexpr char kScratch[] = "Software\\VelantrixTests";
     static std::string Path(const std::string& sub = "") { return std::string("HKEY_CURRENT_USER\\") + kScratch + sub; }
 
-    void SetUp() override { SHDeleteKeyA(HKEY_CURRENT_USER, kScratch); }
+    void SetUp() override
+    {
+        SHDeleteKeyA(HKEY_CURRENT_USER, kScratch);  // left by an aborted run, if at all
+        ASSERT_FALSE(KeyExists("")) << "the scratch key could not be cleared";
+    }
     void TearDown() override { SHDeleteKeyA(HKEY_CURRENT_USER, kScratch); }
 
     void SetRaw(const std::string& sub, const char* name, DWORD type, const void* data, DWORD size)
@@ -23,8 +27,9 @@ protected:
         ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(kScratch) + sub).c_str(), 0, nullptr, 0,
                                   KEY_SET_VALUE, nullptr, &key, nullptr),
                   ERROR_SUCCESS);
-        RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+        const LONG set = RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
         RegCloseKey(key);
+        ASSERT_EQ(set, ERROR_SUCCESS);
     }
 
     static bool KeyExists(const std::string& sub)
@@ -79,8 +84,8 @@ TEST_F(RegKeyTest, StringsRoundTripWithAndWithoutExpansion)
 TEST_F(RegKeyTest, BadValuesFailWithTheLayersOwnCodes)
 {
     const DWORD number = 5;
-    SetRaw("", "dword", REG_DWORD, &number, sizeof number);
-    SetRaw("", "empty", REG_SZ, "", 0);
+    ASSERT_NO_FATAL_FAILURE(SetRaw("", "dword", REG_DWORD, &number, sizeof number));
+    ASSERT_NO_FATAL_FAILURE(SetRaw("", "empty", REG_SZ, "", 0));
     // Table: value, expected code, why.
     const struct {
         const char* name;
@@ -119,7 +124,7 @@ TEST_F(RegKeyTest, MultiStrings)
     RegKey(Path()).WriteMultiString("emptied", {});
     EXPECT_EQ(RegKey(Path()).ReadMultiString("emptied"), (std::vector<std::string>{""}))
         << "an empty list is stored as two zero bytes, which read as one empty string";
-    SetRaw("", "single", REG_MULTI_SZ, "", 1);
+    ASSERT_NO_FATAL_FAILURE(SetRaw("", "single", REG_MULTI_SZ, "", 1));
     EXPECT_TRUE(RegKey(Path()).ReadMultiString("single").empty());
     RegKey(Path()).WriteString("text", "x", false);
     EXPECT_EQ(Raised([&] { RegKey(Path()).ReadMultiString("text"); }).Code(), 1804u);
@@ -171,6 +176,18 @@ TEST_F(RegKeyTest, InstallerWrappersRaiseInstallErrorsWithTheSameText)
     } catch (const InstallError& e) {
         EXPECT_EQ(std::string(e.what()).rfind("RegQueryValueExA() failed: Windows error: 2", 0), 0u) << e.what();
     }
+}
+
+TEST_F(RegKeyTest, DeleteValueTakesOnlyThatValue)
+{
+    RegKey(Path()).WriteString("gone", "x", false);
+    RegKey(Path()).WriteString("kept", "y", false);
+    RegKey(Path()).DeleteValue("gone");
+    std::vector<std::string> names;
+    RegKey(Path()).EnumValueNames(names);
+    EXPECT_EQ(names, std::vector<std::string>{"kept"});
+    EXPECT_EQ(Raised([] { RegKey(Path()).DeleteValue("gone"); }).Code(), static_cast<unsigned long>(ERROR_FILE_NOT_FOUND))
+        << "a value that is not there is an error";
 }
 
 } // namespace
