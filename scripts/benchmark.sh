@@ -32,17 +32,7 @@ trap cleanup EXIT
 
 # The installations under Wine want a display; a private one when there is none.
 if [ -z "${DISPLAY:-}" ]; then
-  display_file=build/bench/xvfb-display
-  rm -f "$display_file"
-  Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$display_file" 2>/dev/null &
-  xvfb=$!
-  waited=0
-  while [ ! -s "$display_file" ]; do
-    waited=$((waited + 1))
-    if [ "$waited" -gt 300 ]; then echo "Xvfb did not start" >&2; exit 1; fi
-    sleep 0.1
-  done
-  DISPLAY=":$(cat "$display_file")"
-  export DISPLAY
+  . scripts/xvfb.sh
+  start_xvfb 1024x768x24
 fi
 python3 benchmarks/run.py "$@"

@@ -15,20 +15,11 @@ ctest --test-dir build/host --output-on-failure
 # Each fuzzer briefly, over its seeds and regression inputs; a finding fails.
 scripts/fuzz.sh 15
 
-# Message boxes need a display; CI has none. Xvfb picks a free display and
-# writes its number once it accepts clients.
-display_file=$(mktemp)
-Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >"$display_file" 2>/dev/null &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true; rm -f "$display_file"' EXIT INT TERM
-waited=0
-while [ ! -s "$display_file" ]; do
-  waited=$((waited + 1))
-  if [ "$waited" -gt 300 ]; then echo "Xvfb did not start" >&2; exit 1; fi
-  sleep 0.1
-done
-DISPLAY=":$(cat "$display_file")"
-export DISPLAY
+# Message boxes need a display; CI has none.
+. scripts/xvfb.sh
+xvfb=""
+trap '[ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true' EXIT INT TERM
+start_xvfb 1280x1024x24
 
 ctest --test-dir build/x64 --output-on-failure
 python3 tests/e2e/run_all.py

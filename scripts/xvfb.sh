@@ -1,0 +1,17 @@
+# Sourced by the scripts that need a display: start_xvfb WxHxD starts a private
+# Xvfb on a display it picks itself, returns once it accepts clients, exports
+# DISPLAY and leaves the server's process id in $xvfb for the caller to end.
+start_xvfb() {
+  display_file=$(mktemp)
+  Xvfb -displayfd 1 -screen 0 "$1" -nolisten tcp >"$display_file" 2>/dev/null &
+  xvfb=$!
+  waited=0
+  while [ ! -s "$display_file" ]; do
+    waited=$((waited + 1))
+    if [ "$waited" -gt 300 ]; then echo "Xvfb did not start" >&2; rm -f "$display_file"; return 1; fi
+    sleep 0.1
+  done
+  DISPLAY=":$(cat "$display_file")"
+  export DISPLAY
+  rm -f "$display_file"
+}
