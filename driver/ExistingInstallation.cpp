@@ -16,7 +16,7 @@
 #include "driver/InstallParams.h"
 #include "install/InstallerRegistry.h"
 #include "install/RebootRemoval.h"
-#include "install/SpecialFolders.h"
+#include "install/ShellFolders.h"
 #include "package/ExtractResourceToFile.h"
 #include "ui/MessageBox.h"
 

@@ -15,7 +15,7 @@
 #include "install/DirectoryStep.h"
 #include "install/FileAssociationStep.h"
 #include "install/ShortcutStep.h"
-#include "install/SpecialFolders.h"
+#include "install/ShellFolders.h"
 #include "install/UninstallerRegistrationStep.h"
 #include "package/FileStep.h"
 #include "package/WriteFilesFromLzmaStream.h"
