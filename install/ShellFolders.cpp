@@ -9,6 +9,7 @@
 #include "InstallerRegistry.h"
 #include "ZeRizIva/FaultInjection.h"
 #include "didur/DllLoader.h"
+#include "uninstaller/UninstallParams.h"
 #include "driver/OsInfo.h"
 
 namespace {
@@ -39,26 +40,20 @@ bool AskShell(int csidl, std::string& folder)
     return true;
 }
 
-// "C:\..." or "\\server\...": anything else would be taken relative to the
-// current folder.
-bool IsAbsolute(const std::string& folder)
-{
-    const bool drive = folder.size() >= 3 && folder[1] == ':' && folder[2] == '\\';
-    return drive || folder.compare(0, 2, "\\\\") == 0;
-}
-
+// Only a path the uninstaller will take back as full: anything else would be
+// made relative to the current folder, and its items refused at uninstall.
 std::string Lookup(int csidl, std::initializer_list<RegistrySource> sources, const std::function<std::string()>& last)
 {
     std::string folder;
     try {
-        if (AskShell(csidl, folder) && IsAbsolute(folder))
+        if (AskShell(csidl, folder) && IsFullPath(folder))
             return folder;
     } catch (...) {
     }
     for (const RegistrySource& source : sources) {
         try {
             folder = ReadRegistryString(source.root, source.subkey, source.value);
-            if (IsAbsolute(folder))
+            if (IsFullPath(folder))
                 return folder;
         } catch (...) {
         }
