@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "Text.h"
+
 class CallResultBase {
 public:
     virtual ~CallResultBase() = default;
@@ -36,7 +38,7 @@ public:
     }
 
 protected:
-    std::wstring CodeText() const override { return std::to_wstring(code_); }
+    std::wstring CodeText() const override { return WideDecimal(code_); }
 
 private:
     unsigned long code_ = 0;
@@ -56,7 +58,7 @@ public:
     }
 
 protected:
-    std::wstring CodeText() const override { return std::to_wstring(code_); }
+    std::wstring CodeText() const override { return WideDecimal(code_); }
 
 private:
     std::int32_t code_ = 0;  // an HRESULT

@@ -2,6 +2,24 @@
 
 #include "Codepage.h"
 
+std::string HexDigits(unsigned long long value, unsigned minimumDigits)
+{
+    std::string digits;
+    do {
+        digits.insert(digits.begin(), "0123456789abcdef"[value & 0xF]);
+        value >>= 4;
+    } while (value != 0);
+    if (digits.size() < minimumDigits)
+        digits.insert(0, minimumDigits - digits.size(), '0');
+    return digits;
+}
+
+std::wstring WideDecimal(long long value)
+{
+    const std::string digits = std::to_string(value);
+    return std::wstring(digits.begin(), digits.end());
+}
+
 bool EndsWithBackslash(std::string_view text)
 {
     if (text.empty() || text.back() != '\\')

@@ -13,3 +13,11 @@ int CompareVersionTexts(std::string_view a, std::string_view b);
 
 // True when the text ends with a backslash byte that is not a trail byte.
 bool EndsWithBackslash(std::string_view text);
+
+// The number in lower-case hexadecimal digits, with zeros in front up to
+// minimumDigits (printf's "%0*llx"; no "0x").
+std::string HexDigits(unsigned long long value, unsigned minimumDigits = 1);
+
+// The number in decimal digits as a wide string (std::to_wstring), without the
+// C runtime's formatted output (which would bring its printf into the program).
+std::wstring WideDecimal(long long value);

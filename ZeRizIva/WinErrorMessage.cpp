@@ -1,8 +1,7 @@
 #include "WinErrorMessage.h"
 
-#include <cstdio>
-
 #include "Codepage.h"
+#include "Text.h"
 
 // Implemented per platform: the system's own text, false when it has none.
 bool SystemErrorText(unsigned long code, std::string& text);
@@ -74,9 +73,8 @@ std::string WinErrorMessage(unsigned long code)
 
 static std::wstring WindowsErrorWideText(unsigned long code)
 {
-    char prefix[40];
-    std::snprintf(prefix, sizeof prefix, code > 99999 ? "Windows error 0x%08lx" : "Windows error %lu", code);
-    std::wstring text(prefix, prefix + std::char_traits<char>::length(prefix));
+    const std::string prefix = "Windows error " + (code > 99999 ? "0x" + HexDigits(code, 8) : std::to_string(code));
+    std::wstring text(prefix.begin(), prefix.end());
     const std::string systemText = WinErrorMessage(code);
     if (!systemText.empty())
         text += L": " + AnsiToWide(systemText);

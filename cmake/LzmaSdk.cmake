@@ -12,6 +12,11 @@ add_library(lzma_sdk_decoder STATIC ${LZMA_SDK_DIR}/LzmaDec.c)
 add_library(lzma_sdk_encoder STATIC ${LZMA_SDK_DIR}/LzmaEnc.c ${LZMA_SDK_DIR}/LzFind.c)
 # Single-threaded encoder: the multi-threaded match finder is not shipped there.
 target_compile_definitions(lzma_sdk_encoder PUBLIC _7ZIP_ST)
+# The Windows builds optimise for size (cmake/mingw-common.cmake); the decoder's
+# loop decides the package step's speed, so it keeps the release build's -O3.
+if(WIN32)
+  target_compile_options(lzma_sdk_decoder PRIVATE $<$<CONFIG:Release>:-O3>)
+endif()
 foreach(lib lzma_sdk_decoder lzma_sdk_encoder)
   target_compile_options(${lib} PRIVATE -w)
   target_compile_options(${lib} INTERFACE -idirafter ${LZMA_SDK_DIR})

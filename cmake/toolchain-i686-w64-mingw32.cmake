@@ -2,6 +2,8 @@
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR X86)
 set(MINGW_TRIPLET i686-w64-mingw32)
+# C names carry a leading underscore on 32-bit Windows.
+set(MINGW_C_SYMBOL_PREFIX _)
 # The win32 thread model: its runtime imports nothing newer than the systems the
 # installer runs on (the posix model's winpthreads needs GetTickCount64, from
 # Windows Vista). Nothing of ours uses threads; the tests, which need

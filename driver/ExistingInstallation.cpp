@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <vector>
 
 #include "Product.h"
@@ -53,9 +52,7 @@ std::string Nothing() { return {}; }
 
 std::string Hex(const void* handle)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%llx", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(handle)));
-    return text;
+    return HexDigits(reinterpret_cast<uintptr_t>(handle));
 }
 
 // Writes the embedded uninstaller to the temporary folder under a name nobody
@@ -71,8 +68,7 @@ std::string CopyEmbeddedUninstaller()
     }
     const std::string temp(buffer, length);
     for (int retry = 0;; ++retry) {
-        char name[32];
-        std::snprintf(name, sizeof name, "uninst%08x.exe", static_cast<unsigned>(RandomNumber()));
+        const std::string name = "uninst" + HexDigits(static_cast<unsigned>(RandomNumber()), 8) + ".exe";
         const std::string path = PathJoin(temp, name);
         try {
             ExtractResourceToFile(path, resource::kUninstaller, ExistingFile::Refuse);

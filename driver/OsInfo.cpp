@@ -2,11 +2,40 @@
 
 #include <windows.h>
 
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "ZeRizIva/Codepage.h"
 #include "ZeRizIva/UniqueHandle.h"
+
+namespace {
+
+// The numbers are read as sscanf's "%i" and "%u" read them (strtol and strtoul,
+// which the system's C runtime provides: sscanf would bring the MinGW runtime's
+// whole formatted input into the program). True when there were digits.
+bool ReadInteger(const char* text, int& number)
+{
+    char* stop = nullptr;
+    const long value = std::strtol(text, &stop, 0);
+    if (stop == text)
+        return false;
+    number = static_cast<int>(value);
+    return true;
+}
+
+bool ReadUnsigned(const char* text, unsigned& number, const char** end = nullptr)
+{
+    char* stop = nullptr;
+    const unsigned long value = std::strtoul(text, &stop, 10);
+    if (stop == text)
+        return false;
+    number = static_cast<unsigned>(value);
+    if (end)
+        *end = stop;
+    return true;
+}
+
+} // namespace
 
 OsInfo& Os()
 {
@@ -45,7 +74,7 @@ int OsInfo::ServicePack()
     const size_t prefixLength = sizeof kPrefix - 1;
     int number = -1;
     if (GetVersionExA(&info) && CompareNoCase(std::string_view(info.szCSDVersion).substr(0, prefixLength), kPrefix) == 0 &&
-        std::strlen(info.szCSDVersion) > prefixLength && std::sscanf(info.szCSDVersion + prefixLength, "%i", &number) == 1 &&
+        std::strlen(info.szCSDVersion) > prefixLength && ReadInteger(info.szCSDVersion + prefixLength, number) &&
         number >= 0) {
         servicePack_ = number;
         haveServicePack_ = true;
@@ -79,9 +108,19 @@ VersionTriple OsInfo::BrowserVersion()
     buffer[79] = '\0';
     if (QueryBrowserValue(key.get(), "Version", buffer)) {
         buffer[79] = '\0';
-        unsigned a = 0, b = 0, c = 0;
-        std::sscanf(buffer, "%u.%u.%u", &a, &b, &c);
-        version = {a, b, c};
+        // "%u.%u.%u": the numbers up to the first one missing; the rest stay 0.
+        unsigned parts[3] = {};
+        const char* next = buffer;
+        for (unsigned& part : parts) {
+            if (&part != parts) {
+                if (*next != '.')
+                    break;
+                ++next;
+            }
+            if (!ReadUnsigned(next, part, &next))
+                break;
+        }
+        version = {parts[0], parts[1], parts[2]};
     } else if (QueryBrowserValue(key.get(), "IVer", buffer)) {
         buffer[79] = '\0';
         // Early releases only said which of three builds they were.
@@ -95,7 +134,7 @@ VersionTriple OsInfo::BrowserVersion()
             unsigned number = 0;
             if (QueryBrowserValue(key.get(), "Build", build)) {
                 build[79] = '\0';
-                if (std::sscanf(build, "%u", &number) == 1)
+                if (ReadUnsigned(build, number))
                     version.c = number;
             }
         }

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <vector>
 
 #include "ZeRizIva/Text.h"
@@ -33,10 +32,9 @@ std::string TemporaryFolder()
 // 64 random bits: a name nobody can prepare a file or a link under.
 std::string RandomFileName()
 {
-    char name[40];
-    std::snprintf(name, sizeof name, "uninst-%08lx%08lx.exe", static_cast<unsigned long>(RandomNumber()),
-                  static_cast<unsigned long>(RandomNumber()));
-    return name;
+    const unsigned long high = RandomNumber();
+    const unsigned long low = RandomNumber();
+    return "uninst-" + HexDigits(high, 8) + HexDigits(low, 8) + ".exe";
 }
 
 // Copies this program under a new name; never over an existing file.

@@ -1,8 +1,7 @@
 #include "UninstallerCommandLine.h"
 
-#include <cstdio>
-
 #include "ZeRizIva/Codepage.h"
+#include "ZeRizIva/Text.h"
 #include "driver/CmdLine.h"
 
 void ReadUninstallerOptions(const std::wstring& commandLine, UninstallerOptions& options)
@@ -60,7 +59,5 @@ bool ParseHandleValue(const std::wstring& text, unsigned long long& value)
 
 std::string HandleValueText(unsigned long long value)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%llx", value);
-    return text;
+    return HexDigits(value);
 }

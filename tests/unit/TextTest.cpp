@@ -38,4 +38,19 @@ TEST(VersionTexts, CompareAsByteStrings)
     EXPECT_GT(CompareVersionTexts("4.\xE9", "4.1"), 0) << "bytes compare unsigned";
 }
 
+// The forms printf gave before ("%llx", "%08x", "%08lx"; std::to_wstring).
+TEST(NumberTexts, AsPrintfWroteThem)
+{
+    EXPECT_EQ(HexDigits(0), "0");
+    EXPECT_EQ(HexDigits(0x1c4), "1c4");
+    EXPECT_EQ(HexDigits(0xFFFFFFFFFFFFFFFFull), "ffffffffffffffff");
+    EXPECT_EQ(HexDigits(0, 8), "00000000");
+    EXPECT_EQ(HexDigits(0xABC, 8), "00000abc");
+    EXPECT_EQ(HexDigits(0x80070005, 8), "80070005");
+    EXPECT_EQ(HexDigits(0x123456789ull, 8), "123456789") << "wider than the minimum: all digits";
+    EXPECT_EQ(WideDecimal(0), L"0");
+    EXPECT_EQ(WideDecimal(4294967295ll), L"4294967295");
+    EXPECT_EQ(WideDecimal(-2147024891ll), L"-2147024891");
+}
+
 } // namespace
