@@ -74,11 +74,11 @@ for file in $shipped; do
 done
 
 if [ "$status" -ne 0 ]; then
-  echo "differing products of the two builds (programs, libraries, resources, streams, icons):"
+  echo "differing files of the two builds (programs, libraries, objects, resources, streams, icons):"
   for preset in x86 x64; do
     (cd "$first/src/build/$preset" && find . -type f \( -name '*.exe' -o -name '*.dll' -o -name '*.lzma' \
       -o -name '*.z' -o -name '*.ico' -o -name '*.res' -o -name '*.obj' -o -name '*.a' -o -name '*.manifest' \) \
-      | sort) | while read -r path; do
+      | grep -v '^\./CMakeFiles/[0-9]' | sort) | while read -r path; do
       other="$second/src/build/$preset/$path"
       if [ ! -f "$other" ]; then
         echo "  build/$preset/${path#./}: missing in build 2"

@@ -130,12 +130,41 @@ def read_map(path):
         if size == 0 or output is None or output.startswith(".debug") or origin.startswith("0x"):
             continue
         member = re.match(r"^(?:.*/)?([^/(]+)\((.*)\)$", origin)
-        if member:
+        own = re.match(r"^(?:.*/)?CMakeFiles/([^/]+)\.dir/objects\.a\((.*)\)$", origin)
+        if own:
+            # CMake hands an executable's own objects to the linker as an archive.
+            library, obj = f"({own.group(1)}'s own objects)", own.group(2)
+        elif member:
             library, obj = member.group(1), member.group(2)
+        elif origin == "dll stuff":
+            library, obj = "(linker)", "base relocations"
         else:
-            library, obj = "(object files)", origin.split("/")[-1]
+            library, obj = "(start-up objects)", origin.split("/")[-1]
         contributions.append((output, library, obj, size))
     return contributions
+
+
+CXX_RUNTIME = {"libstdc++.a", "libsupc++.a", "libgcc.a", "libgcc_eh.a"}
+C_RUNTIME = {"libmingw32.a", "libmingwex.a", "libmsvcrt.a", "libmoldname.a", "(start-up objects)"}
+
+
+def origin(output, library, obj):
+    """The group a contribution belongs to, for the summary."""
+    if obj == "package.rc.res":
+        return "payload (package.rc: resources 148, 149)"
+    if output == ".rsrc":
+        return "resources (dialog, icons, documents, manifest)"
+    if library in CXX_RUNTIME:
+        return "C++ runtime and unwinder (libstdc++, libgcc)"
+    if library in C_RUNTIME:
+        return "MinGW C runtime and start-up"
+    if library == "libz.a":
+        return "zlib (libz)"
+    if library == "(linker)":
+        return "base relocations (.reloc)"
+    if output == ".idata" or library == "libuuid.a":
+        return "system imports and GUIDs"
+    return "the project's own code and data"
 
 
 def table(title, rows, sections, top):
@@ -172,9 +201,13 @@ def breakdown(exe, top, is_installer):
             sections.append(output)
     libraries = collections.defaultdict(collections.Counter)
     objects = collections.defaultdict(collections.Counter)
+    groups = collections.defaultdict(collections.Counter)
     for output, library, obj, size in contributions:
+        groups[origin(output, library, obj)][output] += size
         libraries[library][output] += size
-        objects[f"{library}({obj})" if library != "(object files)" else obj][output] += size
+        objects[f"{library}({obj})" if not library.startswith("(") else obj][output] += size
+    print()
+    table("origin", groups, sections, len(groups))
     print()
     table("library", libraries, sections, top)
     print()
