@@ -7,12 +7,12 @@
 
 #include "Product.h"
 #include "RandomNumber.h"
+#include "ZeRizIva/CallResult.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/Exceptions.h"
 #include "ZeRizIva/FaultInjection.h"
 #include "ZeRizIva/Text.h"
 #include "ZeRizIva/UniqueHandle.h"
-#include "ZeRizIva/WinErrorMessage.h"
 #include "driver/InstallParams.h"
 #include "install/InstallerRegistry.h"
 #include "install/RebootRemoval.h"
@@ -45,12 +45,6 @@ std::string ReadRegistration(const char* valueName, Fallback fallback)
 
 std::string Nothing() { return {}; }
 
-[[noreturn]] void RaiseInstallError(const char* call)
-{
-    const DWORD error = GetLastError();
-    throw InstallError(std::string(call) + " failed: " + WindowsErrorText(error));
-}
-
 std::string Hex(const void* handle)
 {
     char text[32];
@@ -65,10 +59,9 @@ std::string CopyEmbeddedUninstaller()
 {
     char buffer[265];
     const DWORD length = GetTempPathA(sizeof buffer, buffer);
-    if (length == 0 || length >= sizeof buffer) {
-        const DWORD error = GetLastError();
-        throw AException("Getting temporary path failed: GetTemporaryPath() failed: " + WindowsErrorText(error));
-    }
+    if (length == 0 || length >= sizeof buffer)
+        throw AException("Getting temporary path failed: " +
+                         SystemCallResult::LastError(L"GetTemporaryPath()").WindowsFailureText());
     const std::string temp(buffer, length);
     for (int retry = 0;; ++retry) {
         char name[32];
@@ -164,13 +157,13 @@ unsigned long RunUninstallerAndWait(const std::string& commandLine)
     UniqueKernelHandle section(
         CreateFileMappingA(INVALID_HANDLE_VALUE, &inheritable, PAGE_READWRITE, 0, sizeof(std::int32_t), nullptr));
     if (!section)
-        RaiseInstallError("CreateFileMapping()");
+        throw InstallError(SystemCallResult::LastError(L"CreateFileMapping()").WindowsFailureText());
     UniqueMappedView view(MapViewOfFile(section.get(), FILE_MAP_READ, 0, 0, sizeof(std::int32_t)));
     if (!view)
-        RaiseInstallError("MapViewOfFile()");
+        throw InstallError(SystemCallResult::LastError(L"MapViewOfFile()").WindowsFailureText());
     UniqueKernelHandle done(CreateEventA(&inheritable, TRUE, FALSE, nullptr));
     if (!done)
-        RaiseInstallError("CreateEvent()");
+        throw InstallError(SystemCallResult::LastError(L"CreateEvent()").WindowsFailureText());
 
     const std::string full = commandLine + " -unat" + " -result=" + Hex(section.get()) + " -done=" + Hex(done.get());
     unsigned long result = RunProcessAndWait(full, true, false);
@@ -196,7 +189,7 @@ unsigned long RunProcessAndWait(const std::string& commandLine, bool inheritHand
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, inheritHandles, detached ? DETACHED_PROCESS : 0,
                         nullptr, nullptr, &startup, &process))
-        RaiseInstallError("CreateProcess()");
+        throw InstallError(SystemCallResult::LastError(L"CreateProcess()").WindowsFailureText());
     UniqueKernelHandle processHandle(process.hProcess);
     UniqueKernelHandle threadHandle(process.hThread);
     WaitForSingleObject(processHandle.get(), INFINITE);

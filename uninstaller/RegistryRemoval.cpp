@@ -13,13 +13,6 @@ namespace {
 
 constexpr char kClasses[] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes";
 
-std::string CallFailure(const wchar_t* function, LONG code)
-{
-    SystemCallResult result;
-    result.Set(function, static_cast<unsigned long>(code));
-    return WideToAnsi(result.FailureText());
-}
-
 // Deletes one value; a value or key already gone counts as deleted. Returns
 // the failure text, empty on success.
 std::string DeleteValue(const std::string& keyPath, const std::string& valueName)
@@ -33,7 +26,7 @@ std::string DeleteValue(const std::string& keyPath, const std::string& valueName
     const LONG code = RegDeleteValueA(key.Handle(), valueName.empty() ? nullptr : valueName.c_str());
     if (code == ERROR_SUCCESS || code == ERROR_FILE_NOT_FOUND)
         return {};
-    return CallFailure(L"RegDeleteValueA()", code);
+    return SystemCallResult(L"RegDeleteValueA()", code).NarrowFailureText();
 }
 
 // Deletes the key when it holds neither values nor subkeys. Returns the
@@ -51,13 +44,13 @@ std::string DeleteKeyIfEmpty(const std::string& keyPath)
     const LONG query = RegQueryInfoKeyA(key.Handle(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
                                         nullptr, nullptr, nullptr, nullptr);
     if (query != ERROR_SUCCESS)
-        return CallFailure(L"RegQueryInfoKeyA()", query);
+        return SystemCallResult(L"RegQueryInfoKeyA()", query).NarrowFailureText();
     if (subkeys != 0 || values != 0)
         return {};
     const LONG code = RegDeleteKeyA(key.Root(), key.Subkey().c_str());
     if (code == ERROR_SUCCESS || code == ERROR_FILE_NOT_FOUND)
         return {};
-    return CallFailure(L"RegDeleteKeyA()", code);
+    return SystemCallResult(L"RegDeleteKeyA()", code).NarrowFailureText();
 }
 
 } // namespace
@@ -99,7 +92,7 @@ ItemOutcome GiveBackFileAssociation(const std::string& extension, const std::str
     if (reader.failed() && reader.Code() == ERROR_FILE_NOT_FOUND)
         return RemovedOutcome();  // nothing left to give back
     if (reader.failed() && reader.Code() != ERROR_INVALID_DATATYPE && reader.Code() != ERROR_INVALID_DATA)
-        return {ItemOutcome::Failed, failed + WideToAnsi(reader.FailureText())};
+        return {ItemOutcome::Failed, failed + reader.NarrowFailureText()};
     if (reader.failed() || CompareNoCaseMultibyte(current, progId) != 0)
         return {ItemOutcome::Kept, "Extension " + extension + " is no longer associated with " + progId +
                                        "; its association was left as it is"};
