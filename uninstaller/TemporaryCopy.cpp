@@ -5,21 +5,15 @@
 #include <cstdio>
 #include <vector>
 
+#include "ZeRizIva/CallResult.h"
 #include "ZeRizIva/Text.h"
 #include "ZeRizIva/UniqueHandle.h"
-#include "ZeRizIva/WinErrorMessage.h"
 #include "driver/CmdLine.h"
 #include "driver/RandomNumber.h"
 
 namespace {
 
 constexpr int kNameAttempts = 10;
-
-std::string CallFailure(const char* call)
-{
-    const DWORD error = GetLastError();
-    return std::string(call) + " failed: " + WindowsErrorText(error);
-}
 
 std::string TemporaryFolder()
 {
@@ -44,7 +38,7 @@ bool CopyOwnFile(const std::string& folder, std::string& copyPath, std::string& 
 {
     const std::string own = OwnFilePath();
     if (own.empty()) {
-        failure = CallFailure("GetModuleFileName()");
+        failure = SystemCallResult::LastError(L"GetModuleFileName()").WindowsFailureText();
         return false;
     }
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
@@ -56,7 +50,7 @@ bool CopyOwnFile(const std::string& folder, std::string& copyPath, std::string& 
         }
         const DWORD error = GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-            failure = "CopyFile() failed: " + WindowsErrorText(error);
+            failure = SystemCallResult(L"CopyFile()", error).WindowsFailureText();
             return false;
         }
     }
@@ -92,7 +86,7 @@ bool StartTemporaryCopy(const UninstallerOptions& options, std::string& failure)
 {
     const std::string folder = TemporaryFolder();
     if (folder.empty()) {
-        failure = CallFailure("GetTempPath()");
+        failure = SystemCallResult::LastError(L"GetTempPath()").WindowsFailureText();
         return false;
     }
     std::string copyPath;
@@ -102,7 +96,7 @@ bool StartTemporaryCopy(const UninstallerOptions& options, std::string& failure)
     UniqueKernelHandle self;
     if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), self.put(),
                          SYNCHRONIZE | PROCESS_QUERY_INFORMATION, TRUE, 0)) {
-        failure = CallFailure("DuplicateHandle()");
+        failure = SystemCallResult::LastError(L"DuplicateHandle()").WindowsFailureText();
         DeleteFileA(copyPath.c_str());
         return false;
     }
@@ -125,12 +119,13 @@ bool StartTemporaryCopy(const UninstallerOptions& options, std::string& failure)
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(copyPath.c_str(), buffer.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
                         &process)) {
-        failure = CallFailure("CreateProcess()");
+        failure = SystemCallResult::LastError(L"CreateProcess()").WindowsFailureText();
         DeleteFileA(copyPath.c_str());
         return false;
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    // The copy runs on its own; nothing here waits for it.
+    const UniqueKernelHandle copy(process.hProcess);
+    const UniqueKernelHandle thread(process.hThread);
     return true;
 }
 
