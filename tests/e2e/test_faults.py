@@ -53,6 +53,9 @@ def cases():
                           f"Creating shortcut '{link}' failed: IPersistFile::Save() failed, aborting",
                           f"Warning: creating shortcut '{link}' failed: IPersistFile::Save() failed",
                           why=f"shortcut {number}"))
+    setter = "IShellLink::SetPath() failed: COM error: -2147024891: General access denied error"
+    found.append(Case("IShellLink::SetPath#1", 105, f"Creating shortcut '{LINKS[0]}' failed: {setter}, aborting",
+                      f"Warning: creating shortcut '{LINKS[0]}' failed: {setter}", why="a setter of shortcut 1"))
     vxp = "egistering file association for extension '.vxp' failed. Reason: RegSetValueExA() failed: Windows error: 5"
     dvs = vxp.replace(".vxp", ".dvs")
     found.append(Case("RegSetValueExA#1", 112, "R" + vxp, "Warning: r" + vxp, [EMPTY_EXTENSION],
