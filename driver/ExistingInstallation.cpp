@@ -5,15 +5,15 @@
 #include <cstdio>
 #include <vector>
 
-#include "Product.h"
-#include "RandomNumber.h"
+#include "product/Product.h"
+#include "didur/RandomNumber.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/Exceptions.h"
 #include "ZeRizIva/FaultInjection.h"
 #include "ZeRizIva/Text.h"
 #include "ZeRizIva/UniqueHandle.h"
 #include "ZeRizIva/WinErrorMessage.h"
-#include "driver/InstallParams.h"
+#include "install/InstallParams.h"
 #include "install/InstallerRegistry.h"
 #include "install/RebootRemoval.h"
 #include "install/ShellFolders.h"

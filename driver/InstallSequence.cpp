@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "InstallParams.h"
+#include "install/InstallParams.h"
 #include "PathEnvironment.h"
-#include "Product.h"
+#include "product/Product.h"
 #include "ZeRizIva/Exceptions.h"
 #include "ZeRizIva/FaultInjection.h"
 #include "ZeRizIva/Text.h"

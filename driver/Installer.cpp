@@ -4,12 +4,12 @@
 
 #include <string>
 
-#include "CmdLine.h"
+#include "ZeRizIva/CmdLine.h"
 #include "ExistingInstallation.h"
-#include "InstallParams.h"
+#include "install/InstallParams.h"
 #include "InstallSequence.h"
 #include "InstallerOptions.h"
-#include "Product.h"
+#include "product/Product.h"
 #include "ProgramLaunch.h"
 #include "Requirements.h"
 #include "ZeRizIva/Console.h"

@@ -1,8 +1,8 @@
 #include "InstallerOptions.h"
 
-#include "CmdLine.h"
-#include "InstallParams.h"
-#include "Product.h"
+#include "ZeRizIva/CmdLine.h"
+#include "install/InstallParams.h"
+#include "product/Product.h"
 #include "ZeRizIva/Codepage.h"
 #include "ZeRizIva/Exceptions.h"
 

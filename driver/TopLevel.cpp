@@ -5,8 +5,8 @@
 #include <exception>
 #include <string>
 
-#include "CmdLine.h"
-#include "InstallParams.h"
+#include "ZeRizIva/CmdLine.h"
+#include "install/InstallParams.h"
 #include "InstallerOptions.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/Exceptions.h"

@@ -7,7 +7,7 @@
 #include "RebootRemoval.h"
 #include "ZeRizIva/FaultInjection.h"
 #include "ZeRizIva/WinErrorMessage.h"
-#include "ui/Prompt.h"
+#include "install/Prompt.h"
 
 DirectoryStep::DirectoryStep(std::string path, bool mustBeEmpty) : path_(std::move(path))
 {

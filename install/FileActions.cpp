@@ -4,8 +4,8 @@
 
 #include "ItemRemoval.h"
 #include "ZeRizIva/Codepage.h"
-#include "driver/InstallParams.h"
-#include "ui/Prompt.h"
+#include "install/InstallParams.h"
+#include "install/Prompt.h"
 
 void AddUninstallFileSwitch(const std::string& path)
 {

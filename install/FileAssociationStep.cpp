@@ -2,7 +2,7 @@
 
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/RegKey.h"
-#include "ui/Prompt.h"
+#include "install/Prompt.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "ZeRizIva/FaultInjection.h"
 #include "ZeRizIva/Text.h"
 #include "ZeRizIva/UniqueHandle.h"
-#include "ui/Prompt.h"
+#include "install/Prompt.h"
 
 namespace {
 

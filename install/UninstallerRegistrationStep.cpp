@@ -5,8 +5,8 @@
 #include "InstallerRegistry.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/WinErrorMessage.h"
-#include "driver/Product.h"
-#include "ui/Prompt.h"
+#include "product/Product.h"
+#include "install/Prompt.h"
 
 UninstallerRegistrationStep::UninstallerRegistrationStep(const std::string& keyName, const std::string& displayName,
                                                          const std::string& version)

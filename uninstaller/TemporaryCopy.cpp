@@ -8,8 +8,8 @@
 #include "ZeRizIva/Text.h"
 #include "ZeRizIva/UniqueHandle.h"
 #include "ZeRizIva/WinErrorMessage.h"
-#include "driver/CmdLine.h"
-#include "driver/RandomNumber.h"
+#include "ZeRizIva/CmdLine.h"
+#include "didur/RandomNumber.h"
 
 namespace {
 

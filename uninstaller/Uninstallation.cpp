@@ -12,7 +12,7 @@
 #include "UninstallResult.h"
 #include "UninstallerCommandLine.h"
 #include "ZeRizIva/Console.h"
-#include "driver/CmdLine.h"
+#include "ZeRizIva/CmdLine.h"
 #include "install/RebootRemoval.h"
 #include "ui/MessageBox.h"
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "ZeRizIva/Codepage.h"
-#include "driver/CmdLine.h"
+#include "ZeRizIva/CmdLine.h"
 
 void ReadUninstallerOptions(const std::wstring& commandLine, UninstallerOptions& options)
 {
