@@ -102,7 +102,7 @@ void InstallProduct(const RunChoices& choices)
     }
     FileAssociationStep profiles(ProfileAssociation());
     FileAssociationStep settings(SettingsAssociation());
-    params.uninstallParams += " \"-rstFileAssoc=.dvs:Korvane.Velantrix." + version + ".Settings\"";
+    UninstallRecord().FileAssociation(".dvs", "Korvane.Velantrix." + version + ".Settings");
     UninstallerRegistrationStep registration(product::kShortName,
                                              std::string(product::kFullName) + " " + version + " (remove only)",
                                              version);

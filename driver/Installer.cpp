@@ -92,7 +92,8 @@ int RunInstaller()
 
     RemoveExistingInstallation();
 
-    params.uninstallParams = std::string("\"-shareResWith=") + product::kSharedResourceOwner + "\"";
+    params.uninstallParams.clear();
+    UninstallRecord().SharedResources(product::kSharedResourceOwner);
     params.uninstallerPath = PathJoin(params.installDir, product::kUninstallerFile);
     params.mainProgramPath = PathJoin(params.installDir, product::kMainProgramFile);
 

@@ -13,7 +13,7 @@ DirectoryStep::DirectoryStep(std::string path, bool mustBeEmpty) : path_(std::mo
 {
     // Recorded for the uninstaller before any check: also a directory that was
     // there before is listed.
-    Params().uninstallParams += " \"-delDir=" + path_ + "\"";
+    UninstallRecord().Directory(path_);
 
     if (PathExists(path_)) {
         keep = true;  // never remove what was there before

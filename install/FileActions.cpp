@@ -9,9 +9,10 @@
 
 void AddUninstallFileSwitch(const std::string& path)
 {
-    InstallParams& params = Params();
-    const bool mainProgram = CompareNoCase(path, params.mainProgramPath) == 0;
-    params.uninstallParams += (mainProgram ? " \"-delMainFile=" : " \"-delFile=") + path + "\"";
+    if (CompareNoCase(path, Params().mainProgramPath) == 0)
+        UninstallRecord().MainFile(path);
+    else
+        UninstallRecord().File(path);
 }
 
 void ConfirmOverwrite(const std::string& path)

@@ -10,7 +10,7 @@ constexpr char kClasses[] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes";
 
 void WriteDefault(const std::string& keyPath, const std::string& text) { RegKey(keyPath).WriteString("", text, false); }
 
-void RecordKey(const std::string& keyPath) { Params().uninstallParams += " \"-delRegKey=" + keyPath + "\""; }
+void RecordKey(const std::string& keyPath) { UninstallRecord().RegistryKey(keyPath); }
 
 } // namespace
 

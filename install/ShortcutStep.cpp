@@ -93,7 +93,7 @@ ShortcutStep::ShortcutStep(const ShortcutParams& params)
             saved = SaveLink(params, linkPath_, reason);
         }
         if (saved) {
-            Params().uninstallParams += " \"-delFile=" + linkPath_ + "\"";
+            UninstallRecord().File(linkPath_);
             created_ = true;
             CancelScheduledRemoval(linkPath_);
             return;

@@ -21,7 +21,7 @@ UninstallerRegistrationStep::UninstallerRegistrationStep(const std::string& keyN
         WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "DisplayName", displayName);
         WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "DisplayIcon", params.uninstallerPath);
         const std::string uninstallString = "\"" + params.uninstallerPath + "\" " + keyName + " ";
-        params.uninstallParams += " \"-delRegKey=HKEY_LOCAL_MACHINE\\" + subkey_ + "\"";
+        UninstallRecord().RegistryKey("HKEY_LOCAL_MACHINE\\" + subkey_);
         WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "UninstallString", uninstallString);
         WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "UninstallParam", params.uninstallParams);
         WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "InstallDir", params.installDir);
