@@ -7,6 +7,7 @@
 
 #include "product/Product.h"
 #include "didur/RandomNumber.h"
+#include "uninstall_contract/ResultProtocol.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/Exceptions.h"
 #include "ZeRizIva/FaultInjection.h"
@@ -51,13 +52,6 @@ std::string Nothing() { return {}; }
     throw InstallError(std::string(call) + " failed: " + WindowsErrorText(error));
 }
 
-std::string Hex(const void* handle)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%llx", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(handle)));
-    return text;
-}
-
 // Writes the embedded uninstaller to the temporary folder under a name nobody
 // can predict, as a file that did not exist before (so nobody can have
 // prepared it), trying other names while that fails.
@@ -94,12 +88,12 @@ std::string RunRemoval(const std::string& version, const std::string& command)
         WriteLine("");
         const unsigned long result = RunUninstallerAndWait(commandLine);
         WriteLine("");
-        if (result == 0)
+        if (result == uninstall_result::kSuccess)
             return {};
         std::string text = "Uninstaller failed with error code " + std::to_string(result);
-        if (result == 12)
+        if (result == uninstall_result::kLoadFailed)
             text += ": Loading uninstallation information failed";
-        else if (result == 13)
+        else if (result == uninstall_result::kPartialFailure)
             text += ": Uninstallation failed partally or completely";
         return text;
     } catch (const InstallError& error) {
@@ -172,9 +166,10 @@ unsigned long RunUninstallerAndWait(const std::string& commandLine)
     if (!done)
         RaiseInstallError("CreateEvent()");
 
-    const std::string full = commandLine + " -unat" + " -result=" + Hex(section.get()) + " -done=" + Hex(done.get());
+    const std::string full = commandLine + result_protocol::CallerArguments(reinterpret_cast<uintptr_t>(section.get()),
+                                                                            reinterpret_cast<uintptr_t>(done.get()));
     unsigned long result = RunProcessAndWait(full, true, false);
-    if (result == 1) {
+    if (result == uninstall_result::kHandedOver) {
         // The uninstaller handed the work to a copy of itself, which reports here.
         const unsigned long seconds = InjectedLimit("VELANTRIX_UNINSTALLER_WAIT_SECONDS", kResultWaitSeconds);
         if (WaitForSingleObject(done.get(), seconds * 1000) != WAIT_OBJECT_0)

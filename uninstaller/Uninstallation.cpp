@@ -9,7 +9,7 @@
 #include "Removal.h"
 #include "ResultChannel.h"
 #include "TemporaryCopy.h"
-#include "UninstallResult.h"
+#include "uninstall_contract/UninstallResult.h"
 #include "UninstallerCommandLine.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/CmdLine.h"
