@@ -20,6 +20,7 @@
 #include "install/ShellFolders.h"
 #include "package/ExtractResourceToFile.h"
 #include "ui/MessageBox.h"
+#include "install/ExitCodes.h"
 
 namespace {
 
@@ -142,14 +143,14 @@ void RemoveExistingInstallation()
                            "Uninstallation failure", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES)
             return;
         WriteLine("Installation canceled by user (uninstallation failure)");
-        throw SilentExit(107);
+        throw SilentExit(exit_code::kEarlierInstallationKept);
     }
     if (params.force) {
         WriteLine("Warning: " + failure);
         return;
     }
     WriteLine(failure + " (use /Force flag to override uninstallation failure); aborting");
-    throw SilentExit(107);
+    throw SilentExit(exit_code::kEarlierInstallationKept);
 }
 
 unsigned long RunUninstallerAndWait(const std::string& commandLine)

@@ -13,6 +13,7 @@
 #include "ZeRizIva/WinErrorMessage.h"
 #include "didur/DllLoader.h"
 #include "install/Prompt.h"
+#include "install/ExitCodes.h"
 
 namespace {
 
@@ -122,7 +123,7 @@ void CheckSystemRequirements()
         "Warning: " + requirement,
         requirement + " (use /Force flag to override version checking); aborting",
         "",
-        130,
+        exit_code::kSystemTooOld,
     });
 }
 

@@ -6,6 +6,7 @@
 #include "ZeRizIva/Codepage.h"
 #include "install/InstallParams.h"
 #include "install/Prompt.h"
+#include "install/ExitCodes.h"
 
 void AddUninstallFileSwitch(const std::string& path)
 {
@@ -26,7 +27,7 @@ void ConfirmOverwrite(const std::string& path)
         "Warning: '" + path + "' already exists, will be overwritten",
         "Target file '" + path + "' already exists, aborting",
         "file already exists",
-        104,
+        exit_code::kFileExists,
     });
 }
 

@@ -3,6 +3,7 @@
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/RegKey.h"
 #include "install/Prompt.h"
+#include "install/ExitCodes.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ FileAssociationStep::FileAssociationStep(const FileAssociation& association)
                 "Registering file association for extension '" + extension_ + "' failed. Reason: " + reason +
                     ", aborting",
                 "registering file association failed",
-                112,
+                exit_code::kFileAssociationFailed,
             });
         } catch (...) {
             // The run ends here, and this step will not be destroyed: give the

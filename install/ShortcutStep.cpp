@@ -14,6 +14,7 @@
 #include "ZeRizIva/Text.h"
 #include "ZeRizIva/UniqueHandle.h"
 #include "install/Prompt.h"
+#include "install/ExitCodes.h"
 
 namespace {
 
@@ -107,7 +108,7 @@ ShortcutStep::ShortcutStep(const ShortcutParams& params)
         "Warning: creating shortcut '" + linkPath_ + "' failed: " + reason,
         "Creating shortcut '" + linkPath_ + "' failed: " + reason + ", aborting",
         "creating shortcut failed",
-        105,
+        exit_code::kShortcutFailed,
     });
 }
 

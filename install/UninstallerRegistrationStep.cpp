@@ -7,6 +7,7 @@
 #include "ZeRizIva/WinErrorMessage.h"
 #include "product/Product.h"
 #include "install/Prompt.h"
+#include "install/ExitCodes.h"
 
 UninstallerRegistrationStep::UninstallerRegistrationStep(const std::string& keyName, const std::string& displayName,
                                                          const std::string& version)
@@ -41,7 +42,7 @@ UninstallerRegistrationStep::UninstallerRegistrationStep(const std::string& keyN
                 "Warning: uninstaller registration failed: " + reason,
                 "Uninstaller registration failed: " + reason + ", aborting",
                 "uninstaller registration failed",
-                113,
+                exit_code::kRegistrationFailed,
             });
         } catch (...) {
             // This step never finishes, so its destructor will not run.

@@ -1,5 +1,10 @@
 #include "UninstallParamsWriter.h"
 
+void UninstallParamsWriter::SharedResources(std::string_view product)
+{
+    text_ = Item(UninstallSwitch::ShareResources, product);
+}
+
 void UninstallParamsWriter::FileAssociation(std::string_view extension, std::string_view progId)
 {
     std::string value(extension);
@@ -10,16 +15,16 @@ void UninstallParamsWriter::FileAssociation(std::string_view extension, std::str
 
 void UninstallParamsWriter::Append(UninstallSwitch kind, std::string_view value)
 {
+    text_ += ' ' + Item(kind, value);
+}
+
+std::string UninstallParamsWriter::Item(UninstallSwitch kind, std::string_view value)
+{
     const std::string name = SwitchName(kind);
     if (value.empty())
         throw UninstallParamsError("no value for " + name);
     // The parser ends a value at the next double quote.
     if (value.find('"') != std::string_view::npos)
         throw UninstallParamsError("a double quote in the value of " + name + ": '" + std::string(value) + "'");
-    if (!text_.empty())
-        text_ += ' ';
-    text_ += '"';
-    text_ += name;
-    text_ += value;
-    text_ += '"';
+    return '"' + name + std::string(value) + '"';
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Writes the uninstall parameter string that ParseUninstallParams reads: one
-// operation per kind of item the installer records, each appending a space
-// (but before the first item) and the double-quoted "-switch=value".
+// operation per kind of item the installer records. The string begins with
+// the shared-resources item; every other item appends a space and the
+// double-quoted "-switch=value".
 //
 // Values are written as given: the steps record what they made, full paths
 // and key paths. A value that cannot be written at all (empty, or holding the
@@ -16,8 +17,9 @@ class UninstallParamsWriter {
 public:
     explicit UninstallParamsWriter(std::string& text) : text_(text) {}
 
-    // -shareResWith=: the product whose resources the installation shares.
-    void SharedResources(std::string_view product) { Append(UninstallSwitch::ShareResources, product); }
+    // -shareResWith=: the product whose resources the installation shares;
+    // begins the string anew.
+    void SharedResources(std::string_view product);
     // -delDir=, -delMainFile=, -delFile=, -delRegKey=: what the uninstaller removes.
     void Directory(std::string_view path) { Append(UninstallSwitch::DeleteDirectory, path); }
     void MainFile(std::string_view path) { Append(UninstallSwitch::DeleteMainFile, path); }
@@ -28,6 +30,7 @@ public:
 
 private:
     void Append(UninstallSwitch kind, std::string_view value);
+    static std::string Item(UninstallSwitch kind, std::string_view value);
 
     std::string& text_;
 };
