@@ -41,6 +41,7 @@ SOURCES = ("*.cpp", "*.h", "*.rc")
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^/"]+)/', re.MULTILINE)
 TARGET = re.compile(r"add_(?:library|executable)\(\s*([A-Za-z_][\w]*)")
 EDGE = re.compile(r"// (\S+) -> (\S+)")
+NODE = re.compile(r'\[ label = "([^"]+)"')
 
 
 def is_test_path(path):
@@ -75,9 +76,9 @@ def link_graph(build_dir):
     with tempfile.TemporaryDirectory() as scratch:
         dot = pathlib.Path(scratch) / "targets.dot"
         subprocess.run(["cmake", f"--graphviz={dot}", str(build_dir)], check=True, stdout=subprocess.DEVNULL)
-        edges = EDGE.findall(dot.read_text())
-    graph = {}
-    for source, target in edges:
+        text = dot.read_text()
+    graph = {name: set() for name in NODE.findall(text)}
+    for source, target in EDGE.findall(text):
         graph.setdefault(source, set()).add(target)
     return graph
 
@@ -116,8 +117,8 @@ def picture(graph, folders):
     lines = []
     for folder, what in reversed(LAYERS):
         lines.append(f"{folder}/  {what}")
-        for name in sorted(n for n, f in folders.items() if f == folder):
-            ours = sorted(t for t in graph.get(name, ()) if t in folders and t != name)
+        for name in sorted(n for n, f in folders.items() if f == folder and n in graph):
+            ours = sorted(t for t in graph[name] if t in folders and t != name)
             lines.append(f"    {name} -> {', '.join(ours) if ours else '(system libraries only)'}")
     return "\n".join(lines)
 
