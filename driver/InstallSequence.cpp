@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "InstallParams.h"
+#include "install/InstallParams.h"
 #include "PathEnvironment.h"
-#include "Product.h"
+#include "product/Product.h"
 #include "ZeRizIva/Exceptions.h"
 #include "ZeRizIva/FaultInjection.h"
 #include "ZeRizIva/Text.h"
@@ -112,7 +112,7 @@ void InstallProduct(const RunChoices& choices)
     const auto [profileAssociation, settingsAssociation] = FileAssociations();
     FileAssociationStep profiles(profileAssociation);
     FileAssociationStep settings(settingsAssociation);
-    params.uninstallParams += " \"-rstFileAssoc=.dvs:Korvane.Velantrix." + version + ".Settings\"";
+    UninstallRecord().FileAssociation(".dvs", "Korvane.Velantrix." + version + ".Settings");
     UninstallerRegistrationStep registration(product::kShortName,
                                              std::string(product::kFullName) + " " + version + " (remove only)",
                                              version);

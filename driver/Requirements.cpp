@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "OsInfo.h"
+#include "didur/OsInfo.h"
 #include "ZeRizIva/AllocationFailure.h"
 #include "ZeRizIva/CallResult.h"
 #include "ZeRizIva/Console.h"
@@ -12,7 +12,8 @@
 #include "ZeRizIva/FaultInjection.h"
 #include "ZeRizIva/UniqueHandle.h"
 #include "didur/DllLoader.h"
-#include "ui/Prompt.h"
+#include "install/Prompt.h"
+#include "install/ExitCodes.h"
 
 namespace {
 
@@ -106,7 +107,7 @@ void CheckSystemRequirements()
         "Warning: " + requirement,
         requirement + " (use /Force flag to override version checking); aborting",
         "",
-        130,
+        exit_code::kSystemTooOld,
     });
 }
 
