@@ -299,7 +299,8 @@ void LinkLabel::HideTooltip()
         SendMessageA(tooltip_, TTM_POP, 0, 0);
 }
 
-// After a click the tooltip stays away until the mouse leaves the text.
+// Once a mouse button goes down or up the tooltip stays away until the mouse
+// leaves the text.
 void LinkLabel::SuppressTooltip()
 {
     tooltipSuppressed_ = true;
