@@ -7,17 +7,6 @@
 #include "ZeRizIva/Exceptions.h"
 #include "ZeRizIva/RegKey.h"
 
-namespace {
-
-std::string CallFailure(const wchar_t* function, LONG code)
-{
-    SystemCallResult result;
-    result.Set(function, static_cast<unsigned long>(code));
-    return WideToAnsi(result.FailureText());
-}
-
-} // namespace
-
 std::string DeleteValueOf(const std::string& keyPath, const std::string& valueName)
 {
     RegKey key(keyPath);
@@ -29,7 +18,7 @@ std::string DeleteValueOf(const std::string& keyPath, const std::string& valueNa
     const LONG code = RegDeleteValueA(key.Handle(), valueName.empty() ? nullptr : valueName.c_str());
     if (code == ERROR_SUCCESS || code == ERROR_FILE_NOT_FOUND)
         return {};
-    return CallFailure(L"RegDeleteValueA()", code);
+    return SystemCallResult(L"RegDeleteValueA()", code).NarrowFailureText();
 }
 
 std::string DeleteKeyIfEmpty(const std::string& keyPath)
@@ -45,13 +34,13 @@ std::string DeleteKeyIfEmpty(const std::string& keyPath)
     const LONG query = RegQueryInfoKeyA(key.Handle(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
                                         nullptr, nullptr, nullptr, nullptr);
     if (query != ERROR_SUCCESS)
-        return CallFailure(L"RegQueryInfoKeyA()", query);
+        return SystemCallResult(L"RegQueryInfoKeyA()", query).NarrowFailureText();
     if (subkeys != 0 || values != 0)
         return {};
     const LONG code = RegDeleteKeyA(key.Root(), key.Subkey().c_str());
     if (code == ERROR_SUCCESS || code == ERROR_FILE_NOT_FOUND)
         return {};
-    return CallFailure(L"RegDeleteKeyA()", code);
+    return SystemCallResult(L"RegDeleteKeyA()", code).NarrowFailureText();
 }
 
 ExtensionGiveBack GiveBackExtension(const std::string& extensionKey, const std::string& progId,
@@ -63,7 +52,7 @@ ExtensionGiveBack GiveBackExtension(const std::string& extensionKey, const std::
     if (reader.failed() && reader.Code() == ERROR_FILE_NOT_FOUND)
         return {ExtensionGiveBack::GivenBack, {}};  // nothing left to give back
     if (reader.failed() && reader.Code() != ERROR_INVALID_DATATYPE && reader.Code() != ERROR_INVALID_DATA)
-        return {ExtensionGiveBack::Failed, WideToAnsi(reader.FailureText())};
+        return {ExtensionGiveBack::Failed, reader.NarrowFailureText()};
     if (reader.failed() || CompareNoCaseMultibyte(current, progId) != 0)
         return {ExtensionGiveBack::TakenByOthers, {}};
     std::string failure;
