@@ -14,6 +14,7 @@
 #include "ZeRizIva/Text.h"
 #include "install/DirectoryStep.h"
 #include "install/FileAssociationStep.h"
+#include "install/FileSystem.h"
 #include "install/ShortcutStep.h"
 #include "install/ShellFolders.h"
 #include "install/UninstallerRegistrationStep.h"
@@ -105,7 +106,7 @@ void InstallProduct(const RunChoices& choices)
     params.uninstallParams += " \"-rstFileAssoc=.dvs:Korvane.Velantrix." + version + ".Settings\"";
     UninstallerRegistrationStep registration(product::kShortName,
                                              std::string(product::kFullName) + " " + version + " (remove only)",
-                                             version);
+                                             version, packageFiles.WrittenBytes() + FileSize(uninstallerFile.Path()));
 
     UpdatePathEnvironment(directory, choices.allUsers);
     if (InjectedFailure("UpdatePathEnvironment"))
