@@ -40,13 +40,8 @@ std::string RandomFileName()
 }
 
 // Copies this program under a new name; never over an existing file.
-bool CopyOwnFile(const std::string& folder, std::string& copyPath, std::string& failure)
+bool CopyOwnFile(const std::string& own, const std::string& folder, std::string& copyPath, std::string& failure)
 {
-    const std::string own = OwnFilePath();
-    if (own.empty()) {
-        failure = CallFailure("GetModuleFileName()");
-        return false;
-    }
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         copyPath = PathJoin(folder, RandomFileName());
         if (CopyFileA(own.c_str(), copyPath.c_str(), TRUE)) {
@@ -88,15 +83,21 @@ std::string OwnFilePath()
     return std::string(buffer, length);
 }
 
-bool StartTemporaryCopy(const UninstallerOptions& options, std::string& failure)
+bool StartTemporaryCopy(const UninstallerOptions& options, bool originalWaits, UniqueKernelHandle& copy,
+                        std::string& failure)
 {
     const std::string folder = TemporaryFolder();
     if (folder.empty()) {
         failure = CallFailure("GetTempPath()");
         return false;
     }
+    const std::string own = OwnFilePath();
+    if (own.empty()) {
+        failure = CallFailure("GetModuleFileName()");
+        return false;
+    }
     std::string copyPath;
-    if (!CopyOwnFile(folder, copyPath, failure))
+    if (!CopyOwnFile(own, folder, copyPath, failure))
         return false;
 
     UniqueKernelHandle self;
@@ -106,8 +107,8 @@ bool StartTemporaryCopy(const UninstallerOptions& options, std::string& failure)
         DeleteFileA(copyPath.c_str());
         return false;
     }
-    const std::string commandLine =
-        CopyCommandLine(copyPath, options, HandleValueText(reinterpret_cast<uintptr_t>(self.get())));
+    const std::string commandLine = CopyCommandLine(
+        copyPath, options, HandleValueText(reinterpret_cast<uintptr_t>(self.get())), originalWaits ? own : "");
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back('\0');
 
@@ -130,11 +131,11 @@ bool StartTemporaryCopy(const UninstallerOptions& options, std::string& failure)
         return false;
     }
     CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    copy.reset(process.hProcess);
     return true;
 }
 
-void WaitForOriginal(const std::wstring& originalProcess)
+UniqueKernelHandle OriginalProcess(const std::wstring& originalProcess)
 {
     unsigned long long value = 0;
     DWORD exitCode = 0;
@@ -145,6 +146,5 @@ void WaitForOriginal(const std::wstring& originalProcess)
         reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value)) == GetCurrentProcess() ||
         !GetExitCodeProcess(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value)), &exitCode))
         throw CmdLine::Err(L"-waitFor=" + originalProcess + L" is not a process handle.");
-    UniqueKernelHandle original(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value)));
-    WaitForSingleObject(original.get(), INFINITE);
+    return UniqueKernelHandle(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value)));
 }
