@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "ItemOutcome.h"
-#include "UninstallParams.h"
+#include "uninstall_contract/UninstallParams.h"
 
 struct RemovalReport {
     std::vector<std::string> failed;
