@@ -22,8 +22,8 @@ struct UninstallerOptions {
 
 // Raises CmdLine::Err for a missing or malformed key name, an argument it does
 // not know, only one of -result and -done, or -originalFile without -waitFor
-// and -result. `unattended` is filled first, so
-// that even then it says how to report.
+// and -result. `unattended` is filled first, so that even then it says how to
+// report.
 void ReadUninstallerOptions(const std::wstring& commandLine, UninstallerOptions& options);
 
 // The temporary copy's command line: the options' arguments, -waitFor and,
