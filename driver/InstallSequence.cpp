@@ -15,6 +15,7 @@
 #include "ZeRizIva/Text.h"
 #include "install/DirectoryStep.h"
 #include "install/FileAssociationStep.h"
+#include "install/FileSystem.h"
 #include "install/ShortcutStep.h"
 #include "install/ShellFolders.h"
 #include "install/UninstallerRegistrationStep.h"
@@ -115,7 +116,7 @@ void InstallProduct(const RunChoices& choices)
     UninstallRecord().FileAssociation(".dvs", "Korvane.Velantrix." + version + ".Settings");
     UninstallerRegistrationStep registration(product::kShortName,
                                              std::string(product::kFullName) + " " + version + " (remove only)",
-                                             version);
+                                             version, packageFiles.WrittenBytes() + FileSize(uninstallerFile.Path()));
 
     UpdatePathEnvironment(directory, choices.allUsers);
     if (InjectedFailure("UpdatePathEnvironment"))

@@ -35,13 +35,8 @@ std::string RandomFileName()
 }
 
 // Copies this program under a new name; never over an existing file.
-bool CopyOwnFile(const std::string& folder, std::string& copyPath, std::string& failure)
+bool CopyOwnFile(const std::string& own, const std::string& folder, std::string& copyPath, std::string& failure)
 {
-    const std::string own = OwnFilePath();
-    if (own.empty()) {
-        failure = SystemCallResult::LastError(L"GetModuleFileName()").WindowsFailureText();
-        return false;
-    }
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         copyPath = PathJoin(folder, RandomFileName());
         if (CopyFileA(own.c_str(), copyPath.c_str(), TRUE)) {
@@ -83,15 +78,21 @@ std::string OwnFilePath()
     return std::string(buffer, length);
 }
 
-bool StartTemporaryCopy(const UninstallerOptions& options, std::string& failure)
+bool StartTemporaryCopy(const UninstallerOptions& options, bool originalWaits, UniqueKernelHandle& copy,
+                        std::string& failure)
 {
     const std::string folder = TemporaryFolder();
     if (folder.empty()) {
         failure = SystemCallResult::LastError(L"GetTempPath()").WindowsFailureText();
         return false;
     }
+    const std::string own = OwnFilePath();
+    if (own.empty()) {
+        failure = SystemCallResult::LastError(L"GetModuleFileName()").WindowsFailureText();
+        return false;
+    }
     std::string copyPath;
-    if (!CopyOwnFile(folder, copyPath, failure))
+    if (!CopyOwnFile(own, folder, copyPath, failure))
         return false;
 
     UniqueKernelHandle self;
@@ -102,7 +103,8 @@ bool StartTemporaryCopy(const UninstallerOptions& options, std::string& failure)
         return false;
     }
     const std::string commandLine =
-        CopyCommandLine(copyPath, options, result_protocol::HandleValueText(reinterpret_cast<uintptr_t>(self.get())));
+        CopyCommandLine(copyPath, options, result_protocol::HandleValueText(reinterpret_cast<uintptr_t>(self.get())),
+                        originalWaits ? own : "");
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back('\0');
 
@@ -124,13 +126,12 @@ bool StartTemporaryCopy(const UninstallerOptions& options, std::string& failure)
         DeleteFileA(copyPath.c_str());
         return false;
     }
-    // The copy runs on its own; nothing here waits for it.
-    const UniqueKernelHandle copy(process.hProcess);
-    const UniqueKernelHandle thread(process.hThread);
+    const UniqueKernelHandle thread(process.hThread);  // not needed: the copy runs on its own
+    copy.reset(process.hProcess);
     return true;
 }
 
-void WaitForOriginal(const std::wstring& originalProcess)
+UniqueKernelHandle OriginalProcess(const std::wstring& originalProcess)
 {
     unsigned long long value = 0;
     DWORD exitCode = 0;
@@ -141,6 +142,5 @@ void WaitForOriginal(const std::wstring& originalProcess)
         reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value)) == GetCurrentProcess() ||
         !GetExitCodeProcess(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value)), &exitCode))
         throw CmdLine::Err(L"-waitFor=" + originalProcess + L" is not a process handle.");
-    UniqueKernelHandle original(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value)));
-    WaitForSingleObject(original.get(), INFINITE);
+    return UniqueKernelHandle(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value)));
 }
