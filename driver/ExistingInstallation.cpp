@@ -2,22 +2,26 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <vector>
 
-#include "Product.h"
-#include "RandomNumber.h"
+#include "product/Product.h"
+#include "didur/RandomNumber.h"
+#include "uninstall_contract/ResultProtocol.h"
+#include "uninstall_contract/ResultReceiver.h"
+#include "ZeRizIva/CallResult.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/Exceptions.h"
 #include "ZeRizIva/FaultInjection.h"
 #include "ZeRizIva/Text.h"
 #include "ZeRizIva/UniqueHandle.h"
-#include "ZeRizIva/WinErrorMessage.h"
-#include "driver/InstallParams.h"
+#include "install/InstallParams.h"
 #include "install/InstallerRegistry.h"
 #include "install/RebootRemoval.h"
 #include "install/ShellFolders.h"
 #include "package/ExtractResourceToFile.h"
 #include "ui/MessageBox.h"
+#include "install/ExitCodes.h"
 
 namespace {
 
@@ -44,17 +48,6 @@ std::string ReadRegistration(const char* valueName, Fallback fallback)
 
 std::string Nothing() { return {}; }
 
-[[noreturn]] void RaiseInstallError(const char* call)
-{
-    const DWORD error = GetLastError();
-    throw InstallError(std::string(call) + " failed: " + WindowsErrorText(error));
-}
-
-std::string Hex(const void* handle)
-{
-    return HexDigits(reinterpret_cast<uintptr_t>(handle));
-}
-
 // Writes the embedded uninstaller to the temporary folder under a name nobody
 // can predict, as a file that did not exist before (so nobody can have
 // prepared it), trying other names while that fails.
@@ -62,10 +55,9 @@ std::string CopyEmbeddedUninstaller()
 {
     char buffer[265];
     const DWORD length = GetTempPathA(sizeof buffer, buffer);
-    if (length == 0 || length >= sizeof buffer) {
-        const DWORD error = GetLastError();
-        throw AException("Getting temporary path failed: GetTemporaryPath() failed: " + WindowsErrorText(error));
-    }
+    if (length == 0 || length >= sizeof buffer)
+        throw AException("Getting temporary path failed: " +
+                         SystemCallResult::LastError(L"GetTemporaryPath()").WindowsFailureText());
     const std::string temp(buffer, length);
     for (int retry = 0;; ++retry) {
         const std::string name = "uninst" + HexDigits(static_cast<unsigned>(RandomNumber()), 8) + ".exe";
@@ -90,12 +82,12 @@ std::string RunRemoval(const std::string& version, const std::string& command)
         WriteLine("");
         const unsigned long result = RunUninstallerAndWait(commandLine);
         WriteLine("");
-        if (result == 0)
+        if (result == uninstall_result::kSuccess)
             return {};
         std::string text = "Uninstaller failed with error code " + std::to_string(result);
-        if (result == 12)
+        if (result == uninstall_result::kLoadFailed)
             text += ": Loading uninstallation information failed";
-        else if (result == 13)
+        else if (result == uninstall_result::kPartialFailure)
             text += ": Uninstallation failed partally or completely";
         return text;
     } catch (const InstallError& error) {
@@ -144,42 +136,28 @@ void RemoveExistingInstallation()
                            "Uninstallation failure", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES)
             return;
         WriteLine("Installation canceled by user (uninstallation failure)");
-        throw SilentExit(107);
+        throw SilentExit(exit_code::kEarlierInstallationKept);
     }
     if (params.force) {
         WriteLine("Warning: " + failure);
         return;
     }
     WriteLine(failure + " (use /Force flag to override uninstallation failure); aborting");
-    throw SilentExit(107);
+    throw SilentExit(exit_code::kEarlierInstallationKept);
 }
 
 unsigned long RunUninstallerAndWait(const std::string& commandLine)
 {
-    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-    UniqueKernelHandle section(
-        CreateFileMappingA(INVALID_HANDLE_VALUE, &inheritable, PAGE_READWRITE, 0, sizeof(std::int32_t), nullptr));
-    if (!section)
-        RaiseInstallError("CreateFileMapping()");
-    UniqueMappedView view(MapViewOfFile(section.get(), FILE_MAP_READ, 0, 0, sizeof(std::int32_t)));
-    if (!view)
-        RaiseInstallError("MapViewOfFile()");
-    UniqueKernelHandle done(CreateEventA(&inheritable, TRUE, FALSE, nullptr));
-    if (!done)
-        RaiseInstallError("CreateEvent()");
-
-    const std::string full = commandLine + " -unat" + " -result=" + Hex(section.get()) + " -done=" + Hex(done.get());
-    unsigned long result = RunProcessAndWait(full, true, false);
-    if (result == 1) {
+    const ResultReceiver receiver;
+    unsigned long result = RunProcessAndWait(commandLine + receiver.CallerArguments(), true, false);
+    if (result == uninstall_result::kHandedOver) {
         // The uninstaller handed the work to a copy of itself, which reports here.
         const unsigned long seconds = InjectedLimit("VELANTRIX_UNINSTALLER_WAIT_SECONDS", kResultWaitSeconds);
-        if (WaitForSingleObject(done.get(), seconds * 1000) != WAIT_OBJECT_0)
+        const std::optional<std::int32_t> reported = receiver.Await(nullptr, seconds * 1000);
+        if (!reported)
             throw AException("Uninstaller did not report its result within " + std::to_string(seconds) + " seconds");
-        result = static_cast<unsigned long>(*static_cast<const volatile std::int32_t*>(view.get()));
+        result = static_cast<unsigned long>(*reported);
     }
-    done.reset();
-    view.reset();
-    section.reset();
     return result;
 }
 
@@ -192,7 +170,7 @@ unsigned long RunProcessAndWait(const std::string& commandLine, bool inheritHand
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, inheritHandles, detached ? DETACHED_PROCESS : 0,
                         nullptr, nullptr, &startup, &process))
-        RaiseInstallError("CreateProcess()");
+        throw InstallError(SystemCallResult::LastError(L"CreateProcess()").WindowsFailureText());
     UniqueKernelHandle processHandle(process.hProcess);
     UniqueKernelHandle threadHandle(process.hThread);
     WaitForSingleObject(processHandle.get(), INFINITE);

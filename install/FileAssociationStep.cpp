@@ -2,7 +2,9 @@
 
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/RegKey.h"
-#include "ui/Prompt.h"
+#include "install/Prompt.h"
+#include "RegistryCleanup.h"
+#include "install/ExitCodes.h"
 
 namespace {
 
@@ -10,13 +12,14 @@ constexpr char kClasses[] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes";
 
 void WriteDefault(const std::string& keyPath, const std::string& text) { RegKey(keyPath).WriteString("", text, false); }
 
-void RecordKey(const std::string& keyPath) { Params().uninstallParams += " \"-delRegKey=" + keyPath + "\""; }
+void RecordKey(const std::string& keyPath) { UninstallRecord().RegistryKey(keyPath); }
 
 } // namespace
 
 FileAssociationStep::FileAssociationStep(const FileAssociation& association)
     : progIdKey_(std::string(kClasses) + "\\" + association.progId),
-      extensionKey_(std::string(kClasses) + "\\" + association.extension), extension_(association.extension)
+      extensionKey_(std::string(kClasses) + "\\" + association.extension), extension_(association.extension),
+      progId_(association.progId)
 {
     RegKey(extensionKey_).TryReadString("", previousProgId_, true);
     if (!previousProgId_.empty())
@@ -59,7 +62,7 @@ FileAssociationStep::FileAssociationStep(const FileAssociation& association)
                 "Registering file association for extension '" + extension_ + "' failed. Reason: " + reason +
                     ", aborting",
                 "registering file association failed",
-                112,
+                exit_code::kFileAssociationFailed,
             });
         } catch (...) {
             // The run ends here, and this step will not be destroyed: give the
@@ -80,19 +83,15 @@ void FileAssociationStep::GiveBackExtension()
     const bool restoring = !previousProgId_.empty();
     try {
         WriteLine("Rollback: removing previously created file association for extension " + extension_);
-        try {
-            // The ProgID key stays: the association given back may name it
-            // (a reinstallation of this version).
-            if (restoring)
-                WriteDefault(extensionKey_, previousProgId_);
-            else
-                RegKey(extensionKey_).DeleteKey();
-        } catch (const std::exception& error) {
-            const std::string reason = error.what();
-            WriteLine(std::string(restoring ? "Restoring" : "Removing") + " file association failed: " + reason);
+        // The ProgID key stays: the association given back may name it (a
+        // reinstallation of this version).
+        const ExtensionGiveBack result = ::GiveBackExtension(extensionKey_, progId_, previousProgId_);
+        if (result.outcome == ExtensionGiveBack::Failed) {
+            WriteLine(std::string(restoring ? "Restoring" : "Removing") + " file association failed: " + result.failure);
             NotifyRollbackFailure(restoring ? "Restoring File Association Failed" : "Removing File Association Failed",
                                   std::string("Unable to ") + (restoring ? "restore" : "remove previoisly created") +
-                                      " file association for extenstion '" + extension_ + "'.\nReason: " + reason);
+                                      " file association for extenstion '" + extension_ + "'.\nReason: " +
+                                      result.failure);
         }
     } catch (...) {
         // An undo never stops the rollback.

@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "UninstallerCommandLine.h"
+#include "uninstall_contract/ResultProtocol.h"
 #include "ZeRizIva/Codepage.h"
+#include "ZeRizIva/FaultInjection.h"
 #include "ZeRizIva/WinErrorMessage.h"
 
 namespace {
@@ -11,7 +13,7 @@ namespace {
 HANDLE HandleFromText(const char* option, const std::wstring& text)
 {
     unsigned long long value = 0;
-    if (!ParseHandleValue(text, value) || value != static_cast<uintptr_t>(value))
+    if (!result_protocol::ParseHandleValue(text, value) || value != static_cast<uintptr_t>(value))
         throw ResultChannel::Err(std::string(option) + WideToAnsi(text) + " is not a handle value");
     return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));
 }
@@ -37,9 +39,9 @@ ResultChannel::ResultChannel(const std::wstring& section, const std::wstring& ev
     event_ = eventHandle;
 }
 
-void ResultChannel::Report(std::int32_t result)
+bool ResultChannel::Report(std::int32_t result)
 {
     std::memcpy(view_.get(), &result, sizeof result);
     view_.reset();
-    SetEvent(event_);
+    return !InjectedFailure("SetEvent") && SetEvent(event_);
 }

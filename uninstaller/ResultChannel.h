@@ -24,7 +24,8 @@ public:
     // (which changes nothing: nobody signals it before the result is there).
     ResultChannel(const std::wstring& section, const std::wstring& event);
 
-    void Report(std::int32_t result);
+    // False when the event could not be signalled: nobody learns the result.
+    bool Report(std::int32_t result);
 
 private:
     UniqueMappedView view_;

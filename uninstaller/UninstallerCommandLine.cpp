@@ -1,13 +1,13 @@
 #include "UninstallerCommandLine.h"
 
 #include "ZeRizIva/Codepage.h"
-#include "ZeRizIva/Text.h"
-#include "driver/CmdLine.h"
+#include "ZeRizIva/CmdLine.h"
+#include "uninstall_contract/ResultProtocol.h"
 
 void ReadUninstallerOptions(const std::wstring& commandLine, UninstallerOptions& options)
 {
     CmdLine cmdLine(commandLine, 0);
-    options.unattended = cmdLine.HasSwitch(L"unat");
+    options.unattended = cmdLine.HasSwitch(result_protocol::kUnattended);
     if (cmdLine.PositionalCount() < 2)
         throw CmdLine::Err(L"Missing registration key name.");
     const std::wstring& keyName = cmdLine.TakePositional(1);
@@ -15,49 +15,30 @@ void ReadUninstallerOptions(const std::wstring& commandLine, UninstallerOptions&
         throw CmdLine::Err(L"Invalid registration key name: " + keyName + L".");
     options.keyName = WideToAnsi(keyName);
 
-    const bool hasSection = cmdLine.GetOptionValue(L"result", options.resultSection);
-    const bool hasEvent = cmdLine.GetOptionValue(L"done", options.doneEvent);
+    const bool hasSection = cmdLine.GetOptionValue(result_protocol::kSection, options.resultSection);
+    const bool hasEvent = cmdLine.GetOptionValue(result_protocol::kEvent, options.doneEvent);
     if (hasSection != hasEvent)
         throw CmdLine::Err(L"-result and -done go together.");
     cmdLine.GetOptionValue(L"waitFor", options.originalProcess);
+    std::wstring originalFile;
+    if (cmdLine.GetOptionValue(L"originalFile", originalFile)) {
+        if (originalFile.empty() || options.originalProcess.empty() || !hasSection)
+            throw CmdLine::Err(L"-originalFile goes with -waitFor and -result.");
+        options.originalFile = WideToAnsi(originalFile);
+    }
     cmdLine.CheckAllUsed(false);
 }
 
 std::string CopyCommandLine(const std::string& copyPath, const UninstallerOptions& options,
-                            const std::string& originalProcess)
+                            const std::string& originalProcess, const std::string& originalFile)
 {
     std::string line = "\"" + copyPath + "\" \"" + options.keyName + "\"";
     if (options.unattended)
         line += " -unat";
     if (!options.resultSection.empty())
-        line += " -result=" + WideToAnsi(options.resultSection) + " -done=" + WideToAnsi(options.doneEvent);
-    return line + " -waitFor=" + originalProcess;
-}
-
-bool ParseHandleValue(const std::wstring& text, unsigned long long& value)
-{
-    if (text.empty() || text.size() > 16)
-        return false;
-    unsigned long long result = 0;
-    for (wchar_t c : text) {
-        unsigned digit = 0;
-        if (c >= L'0' && c <= L'9')
-            digit = c - L'0';
-        else if (c >= L'a' && c <= L'f')
-            digit = c - L'a' + 10;
-        else if (c >= L'A' && c <= L'F')
-            digit = c - L'A' + 10;
-        else
-            return false;
-        result = result * 16 + digit;
-    }
-    if (result == 0)
-        return false;
-    value = result;
-    return true;
-}
-
-std::string HandleValueText(unsigned long long value)
-{
-    return HexDigits(value);
+        line += result_protocol::ChannelArguments(WideToAnsi(options.resultSection), WideToAnsi(options.doneEvent));
+    line += " -waitFor=" + originalProcess;
+    if (!originalFile.empty())
+        line += " \"-originalFile=" + originalFile + "\"";
+    return line;
 }
