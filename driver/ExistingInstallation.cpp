@@ -5,20 +5,22 @@
 #include <cstdio>
 #include <vector>
 
-#include "Product.h"
-#include "RandomNumber.h"
+#include "product/Product.h"
+#include "didur/RandomNumber.h"
+#include "uninstall_contract/ResultProtocol.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/Exceptions.h"
 #include "ZeRizIva/FaultInjection.h"
 #include "ZeRizIva/Text.h"
 #include "ZeRizIva/UniqueHandle.h"
 #include "ZeRizIva/WinErrorMessage.h"
-#include "driver/InstallParams.h"
+#include "install/InstallParams.h"
 #include "install/InstallerRegistry.h"
 #include "install/RebootRemoval.h"
 #include "install/ShellFolders.h"
 #include "package/ExtractResourceToFile.h"
 #include "ui/MessageBox.h"
+#include "install/ExitCodes.h"
 
 namespace {
 
@@ -49,13 +51,6 @@ std::string Nothing() { return {}; }
 {
     const DWORD error = GetLastError();
     throw InstallError(std::string(call) + " failed: " + WindowsErrorText(error));
-}
-
-std::string Hex(const void* handle)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%llx", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(handle)));
-    return text;
 }
 
 // Writes the embedded uninstaller to the temporary folder under a name nobody
@@ -94,12 +89,12 @@ std::string RunRemoval(const std::string& version, const std::string& command)
         WriteLine("");
         const unsigned long result = RunUninstallerAndWait(commandLine);
         WriteLine("");
-        if (result == 0)
+        if (result == uninstall_result::kSuccess)
             return {};
         std::string text = "Uninstaller failed with error code " + std::to_string(result);
-        if (result == 12)
+        if (result == uninstall_result::kLoadFailed)
             text += ": Loading uninstallation information failed";
-        else if (result == 13)
+        else if (result == uninstall_result::kPartialFailure)
             text += ": Uninstallation failed partally or completely";
         return text;
     } catch (const InstallError& error) {
@@ -148,14 +143,14 @@ void RemoveExistingInstallation()
                            "Uninstallation failure", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES)
             return;
         WriteLine("Installation canceled by user (uninstallation failure)");
-        throw SilentExit(107);
+        throw SilentExit(exit_code::kEarlierInstallationKept);
     }
     if (params.force) {
         WriteLine("Warning: " + failure);
         return;
     }
     WriteLine(failure + " (use /Force flag to override uninstallation failure); aborting");
-    throw SilentExit(107);
+    throw SilentExit(exit_code::kEarlierInstallationKept);
 }
 
 unsigned long RunUninstallerAndWait(const std::string& commandLine)
@@ -172,9 +167,10 @@ unsigned long RunUninstallerAndWait(const std::string& commandLine)
     if (!done)
         RaiseInstallError("CreateEvent()");
 
-    const std::string full = commandLine + " -unat" + " -result=" + Hex(section.get()) + " -done=" + Hex(done.get());
+    const std::string full = commandLine + result_protocol::CallerArguments(reinterpret_cast<uintptr_t>(section.get()),
+                                                                            reinterpret_cast<uintptr_t>(done.get()));
     unsigned long result = RunProcessAndWait(full, true, false);
-    if (result == 1) {
+    if (result == uninstall_result::kHandedOver) {
         // The uninstaller handed the work to a copy of itself, which reports here.
         const unsigned long seconds = InjectedLimit("VELANTRIX_UNINSTALLER_WAIT_SECONDS", kResultWaitSeconds);
         if (WaitForSingleObject(done.get(), seconds * 1000) != WAIT_OBJECT_0)

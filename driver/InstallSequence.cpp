@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "InstallParams.h"
+#include "install/InstallParams.h"
 #include "PathEnvironment.h"
-#include "Product.h"
+#include "product/Product.h"
 #include "ZeRizIva/Exceptions.h"
 #include "ZeRizIva/FaultInjection.h"
 #include "ZeRizIva/Text.h"
@@ -102,7 +102,7 @@ void InstallProduct(const RunChoices& choices)
     }
     FileAssociationStep profiles(ProfileAssociation());
     FileAssociationStep settings(SettingsAssociation());
-    params.uninstallParams += " \"-rstFileAssoc=.dvs:Korvane.Velantrix." + version + ".Settings\"";
+    UninstallRecord().FileAssociation(".dvs", "Korvane.Velantrix." + version + ".Settings");
     UninstallerRegistrationStep registration(product::kShortName,
                                              std::string(product::kFullName) + " " + version + " (remove only)",
                                              version);

@@ -4,12 +4,12 @@
 
 #include <string>
 
-#include "CmdLine.h"
+#include "ZeRizIva/CmdLine.h"
 #include "ExistingInstallation.h"
-#include "InstallParams.h"
+#include "install/InstallParams.h"
 #include "InstallSequence.h"
 #include "InstallerOptions.h"
-#include "Product.h"
+#include "product/Product.h"
 #include "ProgramLaunch.h"
 #include "Requirements.h"
 #include "ZeRizIva/Console.h"
@@ -18,6 +18,7 @@
 #include "package/InstallerIntegrityCheck.h"
 #include "ui/InstallerDialog.h"
 #include "ui/MessageBox.h"
+#include "install/ExitCodes.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ void RequireAcceptedAgreement()
     WriteErrorLine("Missing -acceptEULA parameter to indicate your acceptance of the Velantrix");
     WriteErrorLine("End-User License Agreement. Please run this installer without parameters to");
     WriteErrorLine("read the EULA, then supply -acceptEULA for unattended installation.");
-    throw SilentExit(140);
+    throw SilentExit(exit_code::kAgreementNotAccepted);
 }
 
 void RunInstallerDialog(RunChoices& choices)
@@ -47,7 +48,7 @@ void RunInstallerDialog(RunChoices& choices)
                                                choices.allUsers,      choices.desktopIcon,
                                                choices.launchWhenDone, choices.buttonCaption};
     if (ShowInstallerDialog(dialogChoices) != 1)
-        throw SilentExit(202);
+        throw SilentExit(exit_code::kDialogCancelled);
 }
 
 void ReportCompletion(const RunChoices& choices)
@@ -92,11 +93,11 @@ int RunInstaller()
 
     RemoveExistingInstallation();
 
-    params.uninstallParams = std::string("\"-shareResWith=") + product::kSharedResourceOwner + "\"";
+    UninstallRecord().SharedResources(product::kSharedResourceOwner);
     params.uninstallerPath = PathJoin(params.installDir, product::kUninstallerFile);
     params.mainProgramPath = PathJoin(params.installDir, product::kMainProgramFile);
 
     InstallProduct(choices);
     ReportCompletion(choices);
-    return 0;
+    return exit_code::kInstalled;
 }

@@ -1,10 +1,11 @@
 #include "InstallerOptions.h"
 
-#include "CmdLine.h"
-#include "InstallParams.h"
-#include "Product.h"
+#include "ZeRizIva/CmdLine.h"
+#include "install/InstallParams.h"
+#include "product/Product.h"
 #include "ZeRizIva/Codepage.h"
 #include "ZeRizIva/Exceptions.h"
+#include "install/ExitCodes.h"
 
 unsigned InstallerCmdLineFlags() { return CmdLine::BackslashEscapes | CmdLine::DoubledQuotes | CmdLine::SlashOptions; }
 
@@ -16,7 +17,7 @@ bool IsInteractiveCommandLine(const CmdLine& cmdLine)
 void ParseInstallerOptions(CmdLine& cmdLine)
 {
     if (cmdLine.IsHelpRequested())
-        throw SilentExit(200);
+        throw SilentExit(exit_code::kHelp);
     InstallParams& params = Params();
     params.force = cmdLine.HasSwitch(L"force");
     params.noRollback = cmdLine.HasSwitch(L"noRollback");

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "OsInfo.h"
+#include "didur/OsInfo.h"
 #include "ZeRizIva/Codepage.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/FileHandle.h"

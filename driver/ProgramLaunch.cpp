@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "InstallParams.h"
+#include "install/InstallParams.h"
 #include "ZeRizIva/UniqueHandle.h"
 
 void LaunchInstalledProgram()

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "OsInfo.h"
+#include "didur/OsInfo.h"
 #include "ZeRizIva/AllocationFailure.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/Exceptions.h"
@@ -12,7 +12,8 @@
 #include "ZeRizIva/UniqueHandle.h"
 #include "ZeRizIva/WinErrorMessage.h"
 #include "didur/DllLoader.h"
-#include "ui/Prompt.h"
+#include "install/Prompt.h"
+#include "install/ExitCodes.h"
 
 namespace {
 
@@ -122,7 +123,7 @@ void CheckSystemRequirements()
         "Warning: " + requirement,
         requirement + " (use /Force flag to override version checking); aborting",
         "",
-        130,
+        exit_code::kSystemTooOld,
     });
 }
 

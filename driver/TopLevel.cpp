@@ -5,23 +5,22 @@
 #include <exception>
 #include <string>
 
-#include "CmdLine.h"
-#include "InstallParams.h"
+#include "ZeRizIva/CmdLine.h"
+#include "install/InstallParams.h"
 #include "InstallerOptions.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/Exceptions.h"
 #include "ui/MessageBox.h"
+#include "install/ExitCodes.h"
 
 namespace {
-
-constexpr int kFailureExitCode = 150;
 
 int Report(const std::string& message, const char* boxTitle)
 {
     WriteLine(message);
     if (Params().interactive)
         ShowMessageBox(message, boxTitle, MB_ICONERROR);
-    return kFailureExitCode;
+    return exit_code::kInstallationError;
 }
 
 } // namespace
@@ -35,7 +34,7 @@ int RunWithTopLevelHandler(const std::function<int()>& body)
     } catch (const CmdLine::Err& error) {
         WriteLine(error.what());
         WriteLine("");
-        return 201;
+        return exit_code::kCommandLineError;
     } catch (const InstallError& error) {
         return Report(std::string("Installation error: ") + error.what(), "Installation Error");
     } catch (const std::exception& error) {
@@ -47,7 +46,7 @@ int RunWithTopLevelHandler(const std::function<int()>& body)
 
 void WriteUsageIfAsked(int exitCode)
 {
-    if (exitCode == 200 || exitCode == 201) {
+    if (exitCode == exit_code::kHelp || exitCode == exit_code::kCommandLineError) {
         WriteText(UsageText());
         WriteText("\n");
     }

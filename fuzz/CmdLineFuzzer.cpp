@@ -10,7 +10,7 @@
 
 #include "FuzzCheck.h"
 #include "ZeRizIva/Codepage.h"
-#include "driver/CmdLine.h"
+#include "ZeRizIva/CmdLine.h"
 
 namespace {
 

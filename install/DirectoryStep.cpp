@@ -7,13 +7,14 @@
 #include "RebootRemoval.h"
 #include "ZeRizIva/FaultInjection.h"
 #include "ZeRizIva/WinErrorMessage.h"
-#include "ui/Prompt.h"
+#include "install/Prompt.h"
+#include "install/ExitCodes.h"
 
 DirectoryStep::DirectoryStep(std::string path, bool mustBeEmpty) : path_(std::move(path))
 {
     // Recorded for the uninstaller before any check: also a directory that was
     // there before is listed.
-    Params().uninstallParams += " \"-delDir=" + path_ + "\"";
+    UninstallRecord().Directory(path_);
 
     if (PathExists(path_)) {
         keep = true;  // never remove what was there before
@@ -24,8 +25,8 @@ DirectoryStep::DirectoryStep(std::string path, bool mustBeEmpty) : path_(std::mo
                     "': The specified target path already exists and is not a directory.",
                 "Unable to create target directory '" + path_ +
                     "': The specified target path already exists and is not a directory, aborting",
-                103,
-                101,
+                exit_code::kDirectoryRefused,
+                exit_code::kDirectoryConflict,
             });
         if (mustBeEmpty && !IsDirectoryEmpty(path_))
             Ask(Question{
@@ -37,13 +38,14 @@ DirectoryStep::DirectoryStep(std::string path, bool mustBeEmpty) : path_(std::mo
                 "Warning: target directory '" + path_ + "' already exists and is not empty",
                 "Target directory '" + path_ + "' already exists and is not empty, aborting",
                 "directory not empty",
-                103,
+                exit_code::kDirectoryRefused,
             });
     } else {
         if (InjectedFailure("CreateDirectoryA") || !CreateDirectoryA(path_.c_str(), nullptr)) {
             const std::string reason = WindowsErrorText(GetLastError());
             const std::string text = "Unable to create target directory '" + path_ + "': " + reason;
-            Fail(Failure{"Directory Creation Failed", text, text, 101, 102});
+            Fail(Failure{"Directory Creation Failed", text, text, exit_code::kDirectoryConflict,
+                         exit_code::kDirectoryNotCreated});
         }
         created_ = true;
     }

@@ -4,14 +4,16 @@
 
 #include "ItemRemoval.h"
 #include "ZeRizIva/Codepage.h"
-#include "driver/InstallParams.h"
-#include "ui/Prompt.h"
+#include "install/InstallParams.h"
+#include "install/Prompt.h"
+#include "install/ExitCodes.h"
 
 void AddUninstallFileSwitch(const std::string& path)
 {
-    InstallParams& params = Params();
-    const bool mainProgram = CompareNoCase(path, params.mainProgramPath) == 0;
-    params.uninstallParams += (mainProgram ? " \"-delMainFile=" : " \"-delFile=") + path + "\"";
+    if (CompareNoCase(path, Params().mainProgramPath) == 0)
+        UninstallRecord().MainFile(path);
+    else
+        UninstallRecord().File(path);
 }
 
 void ConfirmOverwrite(const std::string& path)
@@ -25,7 +27,7 @@ void ConfirmOverwrite(const std::string& path)
         "Warning: '" + path + "' already exists, will be overwritten",
         "Target file '" + path + "' already exists, aborting",
         "file already exists",
-        104,
+        exit_code::kFileExists,
     });
 }
 

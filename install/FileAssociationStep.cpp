@@ -2,7 +2,8 @@
 
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/RegKey.h"
-#include "ui/Prompt.h"
+#include "install/Prompt.h"
+#include "install/ExitCodes.h"
 
 namespace {
 
@@ -10,7 +11,7 @@ constexpr char kClasses[] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes";
 
 void WriteDefault(const std::string& keyPath, const std::string& text) { RegKey(keyPath).WriteString("", text, false); }
 
-void RecordKey(const std::string& keyPath) { Params().uninstallParams += " \"-delRegKey=" + keyPath + "\""; }
+void RecordKey(const std::string& keyPath) { UninstallRecord().RegistryKey(keyPath); }
 
 } // namespace
 
@@ -59,7 +60,7 @@ FileAssociationStep::FileAssociationStep(const FileAssociation& association)
                 "Registering file association for extension '" + extension_ + "' failed. Reason: " + reason +
                     ", aborting",
                 "registering file association failed",
-                112,
+                exit_code::kFileAssociationFailed,
             });
         } catch (...) {
             // The run ends here, and this step will not be destroyed: give the

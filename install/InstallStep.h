@@ -7,7 +7,7 @@
 // reverse order of creation is the rollback.
 #include <memory>
 
-#include "driver/InstallParams.h"
+#include "install/InstallParams.h"
 
 class InstallStep {
 public:

@@ -5,7 +5,7 @@
 #include "RebootRemoval.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/WinErrorMessage.h"
-#include "ui/Prompt.h"
+#include "install/Prompt.h"
 
 const RemovalTexts kDirectoryRemoval = {
     "Rollback: removing previously created ",

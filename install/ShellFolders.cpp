@@ -9,8 +9,8 @@
 #include "InstallerRegistry.h"
 #include "ZeRizIva/FaultInjection.h"
 #include "didur/DllLoader.h"
-#include "uninstaller/UninstallParams.h"
-#include "driver/OsInfo.h"
+#include "uninstall_contract/UninstallParams.h"
+#include "didur/OsInfo.h"
 
 namespace {
 

@@ -13,7 +13,8 @@
 #include "ZeRizIva/FaultInjection.h"
 #include "ZeRizIva/Text.h"
 #include "ZeRizIva/UniqueHandle.h"
-#include "ui/Prompt.h"
+#include "install/Prompt.h"
+#include "install/ExitCodes.h"
 
 namespace {
 
@@ -93,7 +94,7 @@ ShortcutStep::ShortcutStep(const ShortcutParams& params)
             saved = SaveLink(params, linkPath_, reason);
         }
         if (saved) {
-            Params().uninstallParams += " \"-delFile=" + linkPath_ + "\"";
+            UninstallRecord().File(linkPath_);
             created_ = true;
             CancelScheduledRemoval(linkPath_);
             return;
@@ -107,7 +108,7 @@ ShortcutStep::ShortcutStep(const ShortcutParams& params)
         "Warning: creating shortcut '" + linkPath_ + "' failed: " + reason,
         "Creating shortcut '" + linkPath_ + "' failed: " + reason + ", aborting",
         "creating shortcut failed",
-        105,
+        exit_code::kShortcutFailed,
     });
 }
 

@@ -5,8 +5,9 @@
 #include "InstallerRegistry.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/WinErrorMessage.h"
-#include "driver/Product.h"
-#include "ui/Prompt.h"
+#include "product/Product.h"
+#include "install/Prompt.h"
+#include "install/ExitCodes.h"
 
 UninstallerRegistrationStep::UninstallerRegistrationStep(const std::string& keyName, const std::string& displayName,
                                                          const std::string& version)
@@ -21,7 +22,7 @@ UninstallerRegistrationStep::UninstallerRegistrationStep(const std::string& keyN
         WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "DisplayName", displayName);
         WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "DisplayIcon", params.uninstallerPath);
         const std::string uninstallString = "\"" + params.uninstallerPath + "\" " + keyName + " ";
-        params.uninstallParams += " \"-delRegKey=HKEY_LOCAL_MACHINE\\" + subkey_ + "\"";
+        UninstallRecord().RegistryKey("HKEY_LOCAL_MACHINE\\" + subkey_);
         WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "UninstallString", uninstallString);
         WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "UninstallParam", params.uninstallParams);
         WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "InstallDir", params.installDir);
@@ -41,7 +42,7 @@ UninstallerRegistrationStep::UninstallerRegistrationStep(const std::string& keyN
                 "Warning: uninstaller registration failed: " + reason,
                 "Uninstaller registration failed: " + reason + ", aborting",
                 "uninstaller registration failed",
-                113,
+                exit_code::kRegistrationFailed,
             });
         } catch (...) {
             // This step never finishes, so its destructor will not run.

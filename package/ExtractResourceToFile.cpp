@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "Resource.h"
+#include "ZeRizIva/Resource.h"
 #include "ZlibInflate.h"
 #include "ZeRizIva/FaultInjection.h"
 #include "ZeRizIva/UniqueHandle.h"

@@ -2,7 +2,7 @@
 
 #include "ExtractResourceToFile.h"
 #include "ZeRizIva/Console.h"
-#include "driver/InstallParams.h"
+#include "install/InstallParams.h"
 #include "install/FileActions.h"
 #include "install/FileSystem.h"
 #include "install/RebootRemoval.h"

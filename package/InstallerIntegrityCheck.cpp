@@ -6,6 +6,7 @@
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/Exceptions.h"
 #include "ui/MessageBox.h"
+#include "install/ExitCodes.h"
 
 void CheckInstallerIntegrity(bool interactive)
 {
@@ -19,5 +20,5 @@ void CheckInstallerIntegrity(bool interactive)
                        "transmission or in the process of being stored to your hard drive.\n"
                        "Please try again with a freshly downloaded copy.",
                        "Installer integrity check failed", MB_ICONERROR);
-    throw SilentExit(90);
+    throw SilentExit(exit_code::kDamagedInstaller);
 }

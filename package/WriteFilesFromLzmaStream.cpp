@@ -3,13 +3,13 @@
 #include <windows.h>
 
 #include "LzmaPackageDecoder.h"
-#include "Resource.h"
+#include "ZeRizIva/Resource.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/Exceptions.h"
 #include "ZeRizIva/FaultInjection.h"
 #include "ZeRizIva/WinErrorMessage.h"
-#include "driver/InstallParams.h"
-#include "driver/OsInfo.h"
+#include "install/InstallParams.h"
+#include "didur/OsInfo.h"
 #include "install/FileActions.h"
 #include "install/FileSystem.h"
 #include "install/RebootRemoval.h"

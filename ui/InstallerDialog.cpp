@@ -21,8 +21,8 @@
 #include "WindowPlacement.h"
 #include "ZeRizIva/UniqueHandle.h"
 #include "didur/DllLoader.h"
-#include "driver/Product.h"
-#include "package/Resource.h"
+#include "product/Product.h"
+#include "ZeRizIva/Resource.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include "PassiveRichEdit.h"
 #include "RichEditText.h"
 #include "WindowPlacement.h"
-#include "driver/Product.h"
-#include "package/Resource.h"
+#include "product/Product.h"
+#include "ZeRizIva/Resource.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "ZeRizIva/RegKey.h"
-#include "driver/Product.h"
+#include "product/Product.h"
 
 Registration LoadRegistration(const std::string& keyName)
 {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "UninstallParams.h"
+#include "uninstall_contract/UninstallParams.h"
 #include "ZeRizIva/Exceptions.h"
 
 struct Registration {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "UninstallParams.h"
+#include "uninstall_contract/UninstallParams.h"
 
 struct RemovalReport {
     std::vector<std::string> failed;

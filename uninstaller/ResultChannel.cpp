@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "UninstallerCommandLine.h"
+#include "uninstall_contract/ResultProtocol.h"
 #include "ZeRizIva/Codepage.h"
 #include "ZeRizIva/WinErrorMessage.h"
 
@@ -11,7 +12,7 @@ namespace {
 HANDLE HandleFromText(const char* option, const std::wstring& text)
 {
     unsigned long long value = 0;
-    if (!ParseHandleValue(text, value) || value != static_cast<uintptr_t>(value))
+    if (!result_protocol::ParseHandleValue(text, value) || value != static_cast<uintptr_t>(value))
         throw ResultChannel::Err(std::string(option) + WideToAnsi(text) + " is not a handle value");
     return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));
 }

@@ -5,11 +5,12 @@
 #include <cstdio>
 #include <vector>
 
+#include "uninstall_contract/ResultProtocol.h"
 #include "ZeRizIva/Text.h"
 #include "ZeRizIva/UniqueHandle.h"
 #include "ZeRizIva/WinErrorMessage.h"
-#include "driver/CmdLine.h"
-#include "driver/RandomNumber.h"
+#include "ZeRizIva/CmdLine.h"
+#include "didur/RandomNumber.h"
 
 namespace {
 
@@ -107,7 +108,7 @@ bool StartTemporaryCopy(const UninstallerOptions& options, std::string& failure)
         return false;
     }
     const std::string commandLine =
-        CopyCommandLine(copyPath, options, HandleValueText(reinterpret_cast<uintptr_t>(self.get())));
+        CopyCommandLine(copyPath, options, result_protocol::HandleValueText(reinterpret_cast<uintptr_t>(self.get())));
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back('\0');
 
@@ -141,7 +142,7 @@ void WaitForOriginal(const std::wstring& originalProcess)
     // Only a process answers for its exit code: waiting on anything else
     // (the result event, say) could last for ever, and so would waiting on
     // this process itself (the pseudo-handle, all bits set).
-    if (!ParseHandleValue(originalProcess, value) || value != static_cast<uintptr_t>(value) ||
+    if (!result_protocol::ParseHandleValue(originalProcess, value) || value != static_cast<uintptr_t>(value) ||
         reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value)) == GetCurrentProcess() ||
         !GetExitCodeProcess(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value)), &exitCode))
         throw CmdLine::Err(L"-waitFor=" + originalProcess + L" is not a process handle.");

@@ -9,10 +9,10 @@
 #include "Removal.h"
 #include "ResultChannel.h"
 #include "TemporaryCopy.h"
-#include "UninstallResult.h"
+#include "uninstall_contract/UninstallResult.h"
 #include "UninstallerCommandLine.h"
 #include "ZeRizIva/Console.h"
-#include "driver/CmdLine.h"
+#include "ZeRizIva/CmdLine.h"
 #include "install/RebootRemoval.h"
 #include "ui/MessageBox.h"
 

@@ -1,14 +1,13 @@
 #include "UninstallerCommandLine.h"
 
-#include <cstdio>
-
 #include "ZeRizIva/Codepage.h"
-#include "driver/CmdLine.h"
+#include "ZeRizIva/CmdLine.h"
+#include "uninstall_contract/ResultProtocol.h"
 
 void ReadUninstallerOptions(const std::wstring& commandLine, UninstallerOptions& options)
 {
     CmdLine cmdLine(commandLine, 0);
-    options.unattended = cmdLine.HasSwitch(L"unat");
+    options.unattended = cmdLine.HasSwitch(result_protocol::kUnattended);
     if (cmdLine.PositionalCount() < 2)
         throw CmdLine::Err(L"Missing registration key name.");
     const std::wstring& keyName = cmdLine.TakePositional(1);
@@ -16,8 +15,8 @@ void ReadUninstallerOptions(const std::wstring& commandLine, UninstallerOptions&
         throw CmdLine::Err(L"Invalid registration key name: " + keyName + L".");
     options.keyName = WideToAnsi(keyName);
 
-    const bool hasSection = cmdLine.GetOptionValue(L"result", options.resultSection);
-    const bool hasEvent = cmdLine.GetOptionValue(L"done", options.doneEvent);
+    const bool hasSection = cmdLine.GetOptionValue(result_protocol::kSection, options.resultSection);
+    const bool hasEvent = cmdLine.GetOptionValue(result_protocol::kEvent, options.doneEvent);
     if (hasSection != hasEvent)
         throw CmdLine::Err(L"-result and -done go together.");
     cmdLine.GetOptionValue(L"waitFor", options.originalProcess);
@@ -31,36 +30,6 @@ std::string CopyCommandLine(const std::string& copyPath, const UninstallerOption
     if (options.unattended)
         line += " -unat";
     if (!options.resultSection.empty())
-        line += " -result=" + WideToAnsi(options.resultSection) + " -done=" + WideToAnsi(options.doneEvent);
+        line += result_protocol::ChannelArguments(WideToAnsi(options.resultSection), WideToAnsi(options.doneEvent));
     return line + " -waitFor=" + originalProcess;
-}
-
-bool ParseHandleValue(const std::wstring& text, unsigned long long& value)
-{
-    if (text.empty() || text.size() > 16)
-        return false;
-    unsigned long long result = 0;
-    for (wchar_t c : text) {
-        unsigned digit = 0;
-        if (c >= L'0' && c <= L'9')
-            digit = c - L'0';
-        else if (c >= L'a' && c <= L'f')
-            digit = c - L'a' + 10;
-        else if (c >= L'A' && c <= L'F')
-            digit = c - L'A' + 10;
-        else
-            return false;
-        result = result * 16 + digit;
-    }
-    if (result == 0)
-        return false;
-    value = result;
-    return true;
-}
-
-std::string HandleValueText(unsigned long long value)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%llx", value);
-    return text;
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The uninstaller's command line, as "UninstallString" and the installer's
-// result protocol make it:
+// The uninstaller's command line, as "UninstallString" and the result protocol
+// (uninstall_contract/ResultProtocol.h) make it:
 //   uninst.exe <key name> [-unat] [-result=<section> -done=<event>] [-waitFor=<process>]
 // The handle values are hexadecimal. -waitFor is given only to the temporary
 // copy: the original's process handle, inherited, so the copy can wait until
@@ -23,8 +23,3 @@ void ReadUninstallerOptions(const std::wstring& commandLine, UninstallerOptions&
 // The temporary copy's command line: the original's arguments and -waitFor.
 std::string CopyCommandLine(const std::string& copyPath, const UninstallerOptions& options,
                             const std::string& originalProcess);
-
-// A handle value of the command line; false when the text is not 1 to 16
-// hexadecimal digits naming a value other than zero.
-bool ParseHandleValue(const std::wstring& text, unsigned long long& value);
-std::string HandleValueText(unsigned long long value);

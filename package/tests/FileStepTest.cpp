@@ -8,7 +8,7 @@
 #include "ScratchFolder.h"
 #include "ZeRizIva/Exceptions.h"
 #include "package/ExtractResourceToFile.h"
-#include "package/Resource.h"
+#include "ZeRizIva/Resource.h"
 #include "package/ZlibInflate.h"
 
 namespace {

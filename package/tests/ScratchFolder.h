@@ -10,7 +10,7 @@
 #include <string>
 
 #include "ZeRizIva/Text.h"
-#include "driver/InstallParams.h"
+#include "install/InstallParams.h"
 
 class ScratchFolder : public testing::Test {
 protected:

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "driver/InstallParams.h"
+#include "install/InstallParams.h"
 #include "driver/TopLevel.h"
 #include "ZeRizIva/AllocationFailure.h"
 #include "ZeRizIva/Assert.h"

@@ -25,7 +25,7 @@
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/Exceptions.h"
 #include "ZeRizIva/StructuredException.h"
-#include "driver/InstallParams.h"
+#include "install/InstallParams.h"
 #include "driver/TopLevel.h"
 #include "install/DirectoryStep.h"
 #include "install/FileAssociationStep.h"

@@ -1,8 +1,8 @@
-#include "driver/CmdLine.h"
+#include "ZeRizIva/CmdLine.h"
 
 #include <gtest/gtest.h>
 
-#include "driver/InstallParams.h"
+#include "install/InstallParams.h"
 #include "driver/InstallerOptions.h"
 
 namespace {

@@ -42,6 +42,9 @@ public:
 // quotes, a quote left open, an unknown switch or a value of the wrong form.
 std::vector<UninstallItem> ParseUninstallParams(std::string_view text);
 
+// The switch's text with its '=', such as "-delDir=".
+const char* SwitchName(UninstallSwitch kind);
+
 // The two halves of a value at its first colon (-delRegValue=, -rstFileAssoc=);
 // the parser has made sure that there is one.
 struct ColonPair {

@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include "MessageBox.h"
+#include "ui/MessageBox.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/Exceptions.h"
-#include "driver/InstallParams.h"
+#include "install/InstallParams.h"
 
 void Ask(const Question& question)
 {

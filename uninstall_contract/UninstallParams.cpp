@@ -6,12 +6,12 @@
 
 namespace {
 
-struct SwitchName {
+struct KnownSwitch {
     const char* name;
     UninstallSwitch kind;
 };
 
-constexpr SwitchName kSwitches[] = {
+constexpr KnownSwitch kSwitches[] = {
     {"-shareResWith=", UninstallSwitch::ShareResources},
     {"-delDir=", UninstallSwitch::DeleteDirectory},
     {"-delMainFile=", UninstallSwitch::DeleteMainFile},
@@ -98,7 +98,7 @@ void CheckValue(UninstallSwitch kind, const std::string& name, const std::string
 
 UninstallItem ParseItem(std::string_view item, size_t offset)
 {
-    for (const SwitchName& known : kSwitches) {
+    for (const KnownSwitch& known : kSwitches) {
         const std::string_view name = known.name;
         if (item.substr(0, name.size()) != name)
             continue;
@@ -135,6 +135,14 @@ std::vector<UninstallItem> ParseUninstallParams(std::string_view text)
         pos = text.find_first_not_of(' ', pos);
     }
     return items;
+}
+
+const char* SwitchName(UninstallSwitch kind)
+{
+    for (const KnownSwitch& known : kSwitches)
+        if (known.kind == kind)
+            return known.name;
+    return "";
 }
 
 ColonPair SplitAtColon(std::string_view value)

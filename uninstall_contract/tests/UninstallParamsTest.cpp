@@ -1,4 +1,4 @@
-#include "uninstaller/UninstallParams.h"
+#include "uninstall_contract/UninstallParams.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,8 @@
 // the first install step, read by the steps.
 #include <string>
 
+#include "uninstall_contract/UninstallParamsWriter.h"
+
 class CmdLine;
 
 struct InstallParams {
@@ -12,9 +14,13 @@ struct InstallParams {
     bool acceptEULA = false;
     std::string installDir;          // ANSI code page
     std::string mainProgramPath;     // installDir joined with velantrix.exe
-    std::string uninstallParams;     // grows as the steps append their switches
+    std::string uninstallParams;     // grows as the steps record their items (UninstallRecord)
     std::string uninstallerPath;     // installDir joined with uninst.exe
     CmdLine* cmdLine = nullptr;      // owned by the entry routine
 };
 
 InstallParams& Params();
+
+// The writer of Params().uninstallParams, through which every step records
+// what it made.
+inline UninstallParamsWriter UninstallRecord() { return UninstallParamsWriter(Params().uninstallParams); }

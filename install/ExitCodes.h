@@ -1,0 +1,41 @@
+#pragma once
+// The installer's exit codes, one table for every part of the run; README's
+// table of exit codes mirrors it. (A failed assertion ends the thread with
+// 34821, ZeRizIva/Assert.) Three codes mean different things in the two
+// modes, as the directory step has always reported them.
+namespace exit_code {
+
+inline constexpr int kInstalled = 0;
+inline constexpr int kDamagedInstaller = 90;
+// Unattended: the target path exists and is not a directory. Interactive:
+// creating a directory failed.
+inline constexpr int kDirectoryConflict = 101;
+// Unattended: creating a directory failed.
+inline constexpr int kDirectoryNotCreated = 102;
+// Unattended: the directory must be empty and is not. Interactive: the target
+// path exists and is not a directory, or the user refused a directory that is
+// not empty.
+inline constexpr int kDirectoryRefused = 103;
+// A file to be written exists and may not be replaced.
+inline constexpr int kFileExists = 104;
+inline constexpr int kShortcutFailed = 105;
+// The earlier installation could not be removed, and the user or the missing
+// -force stopped.
+inline constexpr int kEarlierInstallationKept = 107;
+inline constexpr int kFileAssociationFailed = 112;
+// The uninstaller could not be registered, and the user or the missing -force
+// stopped.
+inline constexpr int kRegistrationFailed = 113;
+inline constexpr int kSystemTooOld = 130;
+// Unattended without -acceptEULA.
+inline constexpr int kAgreementNotAccepted = 140;
+// An installation error or an unexpected exception.
+inline constexpr int kInstallationError = 150;
+// The usage text was asked for.
+inline constexpr int kHelp = 200;
+// A command-line error; the usage text follows the error.
+inline constexpr int kCommandLineError = 201;
+// The user closed or cancelled the installer dialog.
+inline constexpr int kDialogCancelled = 202;
+
+} // namespace exit_code

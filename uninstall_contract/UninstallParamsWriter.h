@@ -1,0 +1,36 @@
+#pragma once
+// Writes the uninstall parameter string that ParseUninstallParams reads: one
+// operation per kind of item the installer records. The string begins with
+// the shared-resources item; every other item appends a space and the
+// double-quoted "-switch=value".
+//
+// Values are written as given: the steps record what they made, full paths
+// and key paths. A value that cannot be written at all (empty, or holding the
+// double quote that would end it early) raises UninstallParamsError rather
+// than spoil the whole string, which the uninstaller would then refuse.
+#include <string>
+#include <string_view>
+
+#include "UninstallParams.h"
+
+class UninstallParamsWriter {
+public:
+    explicit UninstallParamsWriter(std::string& text) : text_(text) {}
+
+    // -shareResWith=: the product whose resources the installation shares;
+    // begins the string anew.
+    void SharedResources(std::string_view product);
+    // -delDir=, -delMainFile=, -delFile=, -delRegKey=: what the uninstaller removes.
+    void Directory(std::string_view path) { Append(UninstallSwitch::DeleteDirectory, path); }
+    void MainFile(std::string_view path) { Append(UninstallSwitch::DeleteMainFile, path); }
+    void File(std::string_view path) { Append(UninstallSwitch::DeleteFile, path); }
+    void RegistryKey(std::string_view keyPath) { Append(UninstallSwitch::DeleteRegKey, keyPath); }
+    // -rstFileAssoc=: the extension pointed at the ProgID, to be given back.
+    void FileAssociation(std::string_view extension, std::string_view progId);
+
+private:
+    void Append(UninstallSwitch kind, std::string_view value);
+    static std::string Item(UninstallSwitch kind, std::string_view value);
+
+    std::string& text_;
+};
