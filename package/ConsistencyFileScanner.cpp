@@ -70,9 +70,9 @@ AuthenticodeLayout ReadAuthenticodeLayout(ConsistencyFileHandle file)
         return {};
 
     unsigned char headers[kPeHeadersSize];
-    const size_t headersSize =
-        ReadAt(file, *peOffset, headers, sizeof headers, "ConsistencyFileScanner::Scan() - SetFilePointer() failed (headers)",
-               "ConsistencyFileScanner::Scan() - ReadFile() failed (headers)");
+    const size_t headersSize = ReadAt(file, *peOffset, headers, sizeof headers,
+                                      "ConsistencyFileScanner::Scan() - SetFilePointer() failed (headers)",
+                                      "ConsistencyFileScanner::Scan() - ReadFile() failed (headers)");
     return FindAuthenticodeLayout(*peOffset, headers, headersSize, fileSize);
 }
 
