@@ -16,6 +16,13 @@ std::wstring CallResultBase::FailureText() const
     return text;
 }
 
+std::string CallResultBase::NarrowFailureText() const { return WideToAnsi(FailureText()); }
+
+std::string SystemCallResult::WindowsFailureText() const
+{
+    return WideToAnsi(functionName_) + " failed: " + WindowsErrorText(code_);
+}
+
 std::wstring SystemCallResult::Description() const { return AnsiToWide(WinErrorMessage(code_)); }
 
 std::wstring ComCallResult::Description() const

@@ -3,6 +3,7 @@
 // able to say it as a sentence.
 #include <cstdint>
 #include <string>
+#include <utility>
 
 class CallResultBase {
 public:
@@ -16,6 +17,8 @@ public:
     std::wstring SuccessText() const { return functionName_ + L" succeeded."; }
     // "<function> failed: <category> error: <code>: <description>"
     std::wstring FailureText() const;
+    // The same in the ANSI code page, for narrow lines.
+    std::string NarrowFailureText() const;
 
 protected:
     virtual std::wstring CodeText() const = 0;
@@ -24,6 +27,12 @@ protected:
 
 class SystemCallResult : public CallResultBase {
 public:
+    SystemCallResult() = default;
+    SystemCallResult(std::wstring functionName, unsigned long code) { Set(std::move(functionName), code); }
+    // The thread's last-error value as the outcome of the named call; read
+    // first thing, so call it on the line after the failed call (Windows only).
+    static SystemCallResult LastError(const wchar_t* functionName);
+
     bool succeeded() const override { return code_ == 0; }
     unsigned long Code() const { return code_; }
     std::wstring Description() const override;
@@ -34,6 +43,10 @@ public:
         functionName_ = std::move(functionName);
         code_ = code;
     }
+    // "<function> failed: Windows error <code>: <description>", narrow: the
+    // form of a WindowsError, which the programs' own lines use for a failed
+    // call where the exceptions use FailureText.
+    std::string WindowsFailureText() const;
 
 protected:
     std::wstring CodeText() const override { return std::to_wstring(code_); }

@@ -88,7 +88,10 @@ void CmdLine::Split()
         AddArgument(std::move(token));
 }
 
-void CmdLine::AddArgument(std::wstring raw)
+// The argument as the program sees it: its quote marks go, but two in a row
+// make one (DoubledQuotes); with BackslashEscapes a backslash makes the next
+// quote or backslash a plain character.
+std::wstring CmdLine::Unquote(const std::wstring& raw) const
 {
     const bool escapes = flags_ & BackslashEscapes;
     const bool doubledQuotes = flags_ & DoubledQuotes;
@@ -119,6 +122,12 @@ void CmdLine::AddArgument(std::wstring raw)
             argument += c;
         }
     }
+    return argument;
+}
+
+void CmdLine::AddArgument(std::wstring raw)
+{
+    std::wstring argument = Unquote(raw);
     if (flags_ & WipeCommandLine)
         Wipe(raw);
 
@@ -130,13 +139,18 @@ void CmdLine::AddArgument(std::wstring raw)
         entries_.push_back(Entry{false, std::move(argument), false, {}});
         return;
     }
+    AddOption(argument);
+    if (flags_ & WipeCommandLine)
+        Wipe(argument);
+}
 
+// "-name" or "-name=value" (the prefix is not checked here).
+void CmdLine::AddOption(const std::wstring& argument)
+{
     const size_t equals = argument.find(L'=');
     std::wstring name = argument.substr(1, equals == std::wstring::npos ? std::wstring::npos : equals - 1);
     const bool hasValue = equals != std::wstring::npos;
     std::wstring value = hasValue ? argument.substr(equals + 1) : std::wstring();
-    if (flags_ & WipeCommandLine)
-        Wipe(argument);
 
     const auto found = options_.find(name);
     if (found != options_.end()) {

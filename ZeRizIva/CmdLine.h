@@ -57,7 +57,9 @@ private:
     };
 
     void Split();
-    void AddArgument(std::wstring argument);
+    std::wstring Unquote(const std::wstring& raw) const;
+    void AddArgument(std::wstring raw);
+    void AddOption(const std::wstring& argument);
     Entry* FindOption(const std::wstring& name);
 
     std::uint32_t flags_;

@@ -99,6 +99,24 @@ struct GlobalMemoryTraits {
     static void Close(Handle h) { GlobalFree(h); }
 };
 
+// A SID from AllocateAndInitializeSid. The security functions are taken by
+// name, as not every system has them; FreeSid comes from the advapi32 that
+// made the SID, which is loaded for as long as the SID exists.
+struct SidTraits {
+    using Handle = PSID;
+    static Handle Null() { return nullptr; }
+    static void Close(Handle h)
+    {
+        using FreeSidFunction = PVOID(WINAPI*)(PSID);
+        const HMODULE advapi = GetModuleHandleA("advapi32.dll");
+        const auto freeSid = advapi ? reinterpret_cast<FreeSidFunction>(
+                                          reinterpret_cast<void*>(GetProcAddress(advapi, "FreeSid")))
+                                    : nullptr;
+        if (freeSid)
+            freeSid(h);
+    }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueFind = UniqueHandle<FindHandleTraits>;
@@ -107,6 +125,7 @@ using UniqueLibrary = UniqueHandle<LibraryTraits>;
 using UniqueMappedView = UniqueHandle<MappedViewTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
 using UniqueGlobalMemory = UniqueHandle<GlobalMemoryTraits>;
+using UniqueSid = UniqueHandle<SidTraits>;
 
 // Owner of one COM interface pointer.
 template <typename Interface>

@@ -11,12 +11,12 @@ static std::string FailureText(const std::string& call, DWORD error)
 HMODULE DllLoader::Load(const char* name, bool allowFailure)
 {
     AssertThat(!m_hDll, "!m_hDll", "didur/DllLoader", 7);
-    m_hDll = LoadLibraryA(name);
+    m_hDll.reset(LoadLibraryA(name));
     if (!m_hDll && !allowFailure) {
         const DWORD error = GetLastError();
         throw Err(FailureText(std::string("LoadLibrary(") + name + ")", error));
     }
-    return m_hDll;
+    return m_hDll.get();
 }
 
 HMODULE DllLoader::Load(bool fromSystemDirectory, const char* name, bool allowFailure)
@@ -33,20 +33,12 @@ HMODULE DllLoader::Load(bool fromSystemDirectory, const char* name, bool allowFa
         throw Err(FailureText("GetSystemDirectory()", error));
     }
     const std::string path = std::string(directory, length) + "\\" + name;
-    m_hDll = LoadLibraryA(path.c_str());
+    m_hDll.reset(LoadLibraryA(path.c_str()));
     if (!m_hDll && !allowFailure) {
         const DWORD error = GetLastError();
         throw Err(FailureText(std::string("LoadLibrary(") + name + ")", error));
     }
-    return m_hDll;
-}
-
-void DllLoader::Free()
-{
-    if (m_hDll) {
-        FreeLibrary(m_hDll);
-        m_hDll = nullptr;
-    }
+    return m_hDll.get();
 }
 
 FARPROC DllLoader::GetFunction(HMODULE module, const char* name)

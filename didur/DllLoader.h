@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ZeRizIva/Exceptions.h"
+#include "ZeRizIva/UniqueHandle.h"
 
 class DllLoader {
 public:
@@ -15,16 +16,11 @@ public:
         using AException::AException;
     };
 
-    DllLoader() = default;
-    DllLoader(const DllLoader&) = delete;
-    DllLoader& operator=(const DllLoader&) = delete;
-    ~DllLoader() { Free(); }
-
     // Null (and no exception) only when failure is allowed.
     HMODULE Load(const char* name, bool allowFailure = false);
     HMODULE Load(bool fromSystemDirectory, const char* name, bool allowFailure = false);
-    void Free();
-    HMODULE Handle() const { return m_hDll; }
+    void Free() { m_hDll.reset(); }
+    HMODULE Handle() const { return m_hDll.get(); }
 
     // Raises Err when the library does not export the name.
     static FARPROC GetFunction(HMODULE module, const char* name);
@@ -32,9 +28,9 @@ public:
     template <typename Fn>
     Fn Function(const char* name) const
     {
-        return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetFunction(m_hDll, name)));
+        return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetFunction(m_hDll.get(), name)));
     }
 
 private:
-    HMODULE m_hDll = nullptr;
+    UniqueLibrary m_hDll;
 };

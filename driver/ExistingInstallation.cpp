@@ -8,12 +8,12 @@
 #include "product/Product.h"
 #include "didur/RandomNumber.h"
 #include "uninstall_contract/ResultProtocol.h"
+#include "ZeRizIva/CallResult.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/Exceptions.h"
 #include "ZeRizIva/FaultInjection.h"
 #include "ZeRizIva/Text.h"
 #include "ZeRizIva/UniqueHandle.h"
-#include "ZeRizIva/WinErrorMessage.h"
 #include "install/InstallParams.h"
 #include "install/InstallerRegistry.h"
 #include "install/RebootRemoval.h"
@@ -47,12 +47,6 @@ std::string ReadRegistration(const char* valueName, Fallback fallback)
 
 std::string Nothing() { return {}; }
 
-[[noreturn]] void RaiseInstallError(const char* call)
-{
-    const DWORD error = GetLastError();
-    throw InstallError(std::string(call) + " failed: " + WindowsErrorText(error));
-}
-
 // Writes the embedded uninstaller to the temporary folder under a name nobody
 // can predict, as a file that did not exist before (so nobody can have
 // prepared it), trying other names while that fails.
@@ -60,10 +54,9 @@ std::string CopyEmbeddedUninstaller()
 {
     char buffer[265];
     const DWORD length = GetTempPathA(sizeof buffer, buffer);
-    if (length == 0 || length >= sizeof buffer) {
-        const DWORD error = GetLastError();
-        throw AException("Getting temporary path failed: GetTemporaryPath() failed: " + WindowsErrorText(error));
-    }
+    if (length == 0 || length >= sizeof buffer)
+        throw AException("Getting temporary path failed: " +
+                         SystemCallResult::LastError(L"GetTemporaryPath()").WindowsFailureText());
     const std::string temp(buffer, length);
     for (int retry = 0;; ++retry) {
         char name[32];
@@ -159,13 +152,13 @@ unsigned long RunUninstallerAndWait(const std::string& commandLine)
     UniqueKernelHandle section(
         CreateFileMappingA(INVALID_HANDLE_VALUE, &inheritable, PAGE_READWRITE, 0, sizeof(std::int32_t), nullptr));
     if (!section)
-        RaiseInstallError("CreateFileMapping()");
+        throw InstallError(SystemCallResult::LastError(L"CreateFileMapping()").WindowsFailureText());
     UniqueMappedView view(MapViewOfFile(section.get(), FILE_MAP_READ, 0, 0, sizeof(std::int32_t)));
     if (!view)
-        RaiseInstallError("MapViewOfFile()");
+        throw InstallError(SystemCallResult::LastError(L"MapViewOfFile()").WindowsFailureText());
     UniqueKernelHandle done(CreateEventA(&inheritable, TRUE, FALSE, nullptr));
     if (!done)
-        RaiseInstallError("CreateEvent()");
+        throw InstallError(SystemCallResult::LastError(L"CreateEvent()").WindowsFailureText());
 
     const std::string full = commandLine + result_protocol::CallerArguments(reinterpret_cast<uintptr_t>(section.get()),
                                                                             reinterpret_cast<uintptr_t>(done.get()));
@@ -192,7 +185,7 @@ unsigned long RunProcessAndWait(const std::string& commandLine, bool inheritHand
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, inheritHandles, detached ? DETACHED_PROCESS : 0,
                         nullptr, nullptr, &startup, &process))
-        RaiseInstallError("CreateProcess()");
+        throw InstallError(SystemCallResult::LastError(L"CreateProcess()").WindowsFailureText());
     UniqueKernelHandle processHandle(process.hProcess);
     UniqueKernelHandle threadHandle(process.hThread);
     WaitForSingleObject(processHandle.get(), INFINITE);

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <array>
 #include <memory>
 #include <string>
 
@@ -14,6 +15,7 @@
 #include "ZeRizIva/Text.h"
 #include "install/DirectoryStep.h"
 #include "install/FileAssociationStep.h"
+#include "install/FileSystem.h"
 #include "install/ShortcutStep.h"
 #include "install/ShellFolders.h"
 #include "install/UninstallerRegistrationStep.h"
@@ -29,33 +31,51 @@ std::string ProductDescription()
            "transfer, bridging of FTP clients to SFTP, remote console access and remote administration of Dravelo.";
 }
 
-ShortcutParams SettingsManagerShortcut(const std::string& menu, const char* link, const char* argument,
-                                       const char* description, int iconIndex)
+ShortcutParams MainProgramShortcut(const std::string& folder)
 {
-    const std::string& directory = Params().installDir;
-    return {menu, link, PathJoin(directory, product::kSettingsManagerFile), argument, directory, description, "",
-            iconIndex};
+    const InstallParams& params = Params();
+    return {folder, "Velantrix.lnk", params.mainProgramPath, "", params.installDir, ProductDescription(), "", 0};
 }
 
-FileAssociation ProfileAssociation()
+// The start-menu shortcuts, in the order they are made.
+std::array<ShortcutParams, 5> MenuShortcuts(const std::string& menu)
 {
-    const std::string& directory = Params().installDir;
-    return {std::string("Korvane.Velantrix.") + product::kVersion + ".Profile",
-            ".vxp",
-            "Korvane Velantrix profile file",
-            PathJoin(directory, "velantrix.exe,68"),
-            {{"Open", "\"" + PathJoin(directory, "Velantrix.exe\" -profile=\"%1\"")},
-             {"Connect", "\"" + PathJoin(directory, "Velantrix.exe\" -profile=\"%1\" -connectOnStartup")}}};
+    const InstallParams& params = Params();
+    const std::string& directory = params.installDir;
+    const std::string manager = PathJoin(directory, product::kSettingsManagerFile);
+    return {{
+        MainProgramShortcut(menu),
+        {menu, "Proxy Settings.lnk", manager, "-proxy", directory,
+         "Korvane Global Proxy Settings - manages your SOCKS or HTTP proxy settings for establishing outgoing SSH "
+         "connections.",
+         "", 0},
+        {menu, "Host Key Manager.lnk", manager, "-hostkeys", directory,
+         "Korvane Global Host Key Management - manages the list of SSH server host keys that you trust.", "", 1},
+        {menu, "Keypair Manager.lnk", manager, "-keypairs", directory,
+         "Korvane Global Keypair Management - manages your SSH user authentication keypairs.", "", 2},
+        {menu, "Uninstall Velantrix.lnk", params.uninstallerPath, product::kShortName, directory,
+         "Uninstall " + std::string(product::kFullName) + " " + product::kVersion + ".", "", 0},
+    }};
 }
 
-FileAssociation SettingsAssociation()
+// The file associations, in the order they are made.
+std::array<FileAssociation, 2> FileAssociations()
 {
     const std::string& directory = Params().installDir;
-    return {std::string("Korvane.Velantrix.") + product::kVersion + ".Settings",
-            ".dvs",
-            "Korvane Dravelo settings file",
-            PathJoin(directory, "dravcfg.exe,3"),
-            {{"Manage", "\"" + PathJoin(directory, "Dravcfg.exe\" \"%1\"")}}};
+    const std::string progIdPrefix = std::string("Korvane.Velantrix.") + product::kVersion;
+    return {{
+        {progIdPrefix + ".Profile",
+         ".vxp",
+         "Korvane Velantrix profile file",
+         PathJoin(directory, "velantrix.exe,68"),
+         {{"Open", "\"" + PathJoin(directory, "Velantrix.exe\" -profile=\"%1\"")},
+          {"Connect", "\"" + PathJoin(directory, "Velantrix.exe\" -profile=\"%1\" -connectOnStartup")}}},
+        {progIdPrefix + ".Settings",
+         ".dvs",
+         "Korvane Dravelo settings file",
+         PathJoin(directory, "dravcfg.exe,3"),
+         {{"Manage", "\"" + PathJoin(directory, "Dravcfg.exe\" \"%1\"")}}},
+    }};
 }
 
 } // namespace
@@ -78,34 +98,25 @@ void InstallProduct(const RunChoices& choices)
     std::unique_ptr<DirectoryStep> startMenu;
     if (!menu.empty())
         startMenu = std::make_unique<DirectoryStep>(menu, false);
-    ShortcutStep mainShortcut({menu, "Velantrix.lnk", params.mainProgramPath, "", directory, ProductDescription(), "", 0});
-    ShortcutStep proxyShortcut(SettingsManagerShortcut(
-        menu, "Proxy Settings.lnk", "-proxy",
-        "Korvane Global Proxy Settings - manages your SOCKS or HTTP proxy settings for establishing outgoing SSH "
-        "connections.",
-        0));
-    ShortcutStep hostKeyShortcut(SettingsManagerShortcut(
-        menu, "Host Key Manager.lnk", "-hostkeys",
-        "Korvane Global Host Key Management - manages the list of SSH server host keys that you trust.", 1));
-    ShortcutStep keypairShortcut(SettingsManagerShortcut(
-        menu, "Keypair Manager.lnk", "-keypairs",
-        "Korvane Global Keypair Management - manages your SSH user authentication keypairs.", 2));
-    ShortcutStep uninstallShortcut({menu, "Uninstall Velantrix.lnk", params.uninstallerPath, product::kShortName,
-                                    directory, "Uninstall " + std::string(product::kFullName) + " " + version + ".",
-                                    "", 0});
+    const auto [mainLink, proxyLink, hostKeyLink, keypairLink, uninstallLink] = MenuShortcuts(menu);
+    ShortcutStep mainShortcut(mainLink);
+    ShortcutStep proxyShortcut(proxyLink);
+    ShortcutStep hostKeyShortcut(hostKeyLink);
+    ShortcutStep keypairShortcut(keypairLink);
+    ShortcutStep uninstallShortcut(uninstallLink);
     // Optional: an empty holder at its place in the order when left out.
     std::unique_ptr<ShortcutStep> desktopShortcut;
     if (choices.desktopIcon) {
         const std::string desktop = choices.allUsers ? GetCommonDesktopFolder() : GetDesktopFolder();
-        desktopShortcut = std::make_unique<ShortcutStep>(
-            ShortcutParams{desktop, "Velantrix.lnk", params.mainProgramPath, "", directory, ProductDescription(), "", 0});
+        desktopShortcut = std::make_unique<ShortcutStep>(MainProgramShortcut(desktop));
     }
-    FileAssociationStep profiles(ProfileAssociation());
-    FileAssociationStep settings(SettingsAssociation());
+    const auto [profileAssociation, settingsAssociation] = FileAssociations();
+    FileAssociationStep profiles(profileAssociation);
+    FileAssociationStep settings(settingsAssociation);
     UninstallRecord().FileAssociation(".dvs", "Korvane.Velantrix." + version + ".Settings");
     UninstallerRegistrationStep registration(product::kShortName,
                                              std::string(product::kFullName) + " " + version + " (remove only)",
-                                             version);
+                                             version, packageFiles.WrittenBytes() + FileSize(uninstallerFile.Path()));
 
     UpdatePathEnvironment(directory, choices.allUsers);
     if (InjectedFailure("UpdatePathEnvironment"))

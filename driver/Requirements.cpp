@@ -6,11 +6,11 @@
 
 #include "didur/OsInfo.h"
 #include "ZeRizIva/AllocationFailure.h"
+#include "ZeRizIva/CallResult.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/Exceptions.h"
 #include "ZeRizIva/FaultInjection.h"
 #include "ZeRizIva/UniqueHandle.h"
-#include "ZeRizIva/WinErrorMessage.h"
 #include "didur/DllLoader.h"
 #include "install/Prompt.h"
 #include "install/ExitCodes.h"
@@ -28,12 +28,6 @@ bool SystemIsSufficient()
     return system > kWindowsNT4;
 }
 
-[[noreturn]] void RaiseProbeFailure(const char* call)
-{
-    const DWORD error = GetLastError();
-    throw InstallError(std::string(call) + " failed: " + WindowsErrorText(error));
-}
-
 // The token functions are taken by name: they are not there on every system.
 struct SecurityFunctions {
     explicit SecurityFunctions(const DllLoader& advapi)
@@ -41,8 +35,7 @@ struct SecurityFunctions {
           isValidSid(advapi.Function<decltype(&IsValidSid)>("IsValidSid")),
           openProcessToken(advapi.Function<decltype(&OpenProcessToken)>("OpenProcessToken")),
           getTokenInformation(advapi.Function<decltype(&GetTokenInformation)>("GetTokenInformation")),
-          equalSid(advapi.Function<decltype(&EqualSid)>("EqualSid")),
-          freeSid(advapi.Function<decltype(&FreeSid)>("FreeSid"))
+          equalSid(advapi.Function<decltype(&EqualSid)>("EqualSid"))
     {
     }
     decltype(&AllocateAndInitializeSid) allocateSid;
@@ -50,7 +43,6 @@ struct SecurityFunctions {
     decltype(&OpenProcessToken) openProcessToken;
     decltype(&GetTokenInformation) getTokenInformation;
     decltype(&EqualSid) equalSid;
-    decltype(&FreeSid) freeSid;
 };
 
 bool TokenHoldsAdministrators()
@@ -66,41 +58,33 @@ bool TokenHoldsAdministrators()
     const SecurityFunctions api(advapi);
 
     SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
-    PSID administrators = nullptr;
+    PSID allocated = nullptr;
     if (!api.allocateSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                         &administrators))
-        RaiseProbeFailure("AllocateAndInitializeSid()");
-    struct SidOwner {
-        PSID sid;
-        decltype(&FreeSid) freeSid;
-        ~SidOwner()
-        {
-            if (sid)
-                freeSid(sid);
-        }
-    } sidOwner{administrators, api.freeSid};
+                         &allocated))
+        throw InstallError(SystemCallResult::LastError(L"AllocateAndInitializeSid()").WindowsFailureText());
+    const UniqueSid administrators(allocated);
     if (!administrators)
         throw InstallError("AllocateAndInitializeSid() failed: NULL SID returned.");
-    if (!api.isValidSid(administrators))
+    if (!api.isValidSid(administrators.get()))
         throw InstallError("AllocateAndInitializeSid() failed: Invalid SID returned.");
 
     UniqueKernelHandle token;
     if (!api.openProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()))
-        RaiseProbeFailure("OpenProcessToken()");
+        throw InstallError(SystemCallResult::LastError(L"OpenProcessToken()").WindowsFailureText());
     DWORD size = 0;
     if (!api.getTokenInformation(token.get(), TokenGroups, nullptr, 0, &size) &&
         GetLastError() != ERROR_INSUFFICIENT_BUFFER)
-        RaiseProbeFailure("GetTokenInformation()");
+        throw InstallError(SystemCallResult::LastError(L"GetTokenInformation()").WindowsFailureText());
     UniqueGlobalMemory buffer(GlobalAlloc(GMEM_ZEROINIT, size));
     if (!buffer)
         throw BadAllocation();
     auto* groups = static_cast<TOKEN_GROUPS*>(static_cast<void*>(buffer.get()));
     if (!api.getTokenInformation(token.get(), TokenGroups, groups, size, &size))
-        RaiseProbeFailure("GetTokenInformation()");
+        throw InstallError(SystemCallResult::LastError(L"GetTokenInformation()").WindowsFailureText());
     // A group marked for deny only counts as well: the attributes are not read.
     for (DWORD i = 0; i < groups->GroupCount; ++i) {
         PSID sid = groups->Groups[i].Sid;
-        if (sid && api.isValidSid(sid) && !InjectedFailure("EqualSid") && api.equalSid(sid, administrators))
+        if (sid && api.isValidSid(sid) && !InjectedFailure("EqualSid") && api.equalSid(sid, administrators.get()))
             return true;
     }
     return false;

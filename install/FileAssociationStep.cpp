@@ -3,6 +3,7 @@
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/RegKey.h"
 #include "install/Prompt.h"
+#include "RegistryCleanup.h"
 #include "install/ExitCodes.h"
 
 namespace {
@@ -17,7 +18,8 @@ void RecordKey(const std::string& keyPath) { UninstallRecord().RegistryKey(keyPa
 
 FileAssociationStep::FileAssociationStep(const FileAssociation& association)
     : progIdKey_(std::string(kClasses) + "\\" + association.progId),
-      extensionKey_(std::string(kClasses) + "\\" + association.extension), extension_(association.extension)
+      extensionKey_(std::string(kClasses) + "\\" + association.extension), extension_(association.extension),
+      progId_(association.progId)
 {
     RegKey(extensionKey_).TryReadString("", previousProgId_, true);
     if (!previousProgId_.empty())
@@ -81,19 +83,15 @@ void FileAssociationStep::GiveBackExtension()
     const bool restoring = !previousProgId_.empty();
     try {
         WriteLine("Rollback: removing previously created file association for extension " + extension_);
-        try {
-            // The ProgID key stays: the association given back may name it
-            // (a reinstallation of this version).
-            if (restoring)
-                WriteDefault(extensionKey_, previousProgId_);
-            else
-                RegKey(extensionKey_).DeleteKey();
-        } catch (const std::exception& error) {
-            const std::string reason = error.what();
-            WriteLine(std::string(restoring ? "Restoring" : "Removing") + " file association failed: " + reason);
+        // The ProgID key stays: the association given back may name it (a
+        // reinstallation of this version).
+        const ExtensionGiveBack result = ::GiveBackExtension(extensionKey_, progId_, previousProgId_);
+        if (result.outcome == ExtensionGiveBack::Failed) {
+            WriteLine(std::string(restoring ? "Restoring" : "Removing") + " file association failed: " + result.failure);
             NotifyRollbackFailure(restoring ? "Restoring File Association Failed" : "Removing File Association Failed",
                                   std::string("Unable to ") + (restoring ? "restore" : "remove previoisly created") +
-                                      " file association for extenstion '" + extension_ + "'.\nReason: " + reason);
+                                      " file association for extenstion '" + extension_ + "'.\nReason: " +
+                                      result.failure);
         }
     } catch (...) {
         // An undo never stops the rollback.

@@ -22,12 +22,14 @@ public:
     ~FileAssociationStep();
 
 private:
-    // The undo: the extension gets back its earlier ProgID, or loses ours.
+    // The undo: the extension gets back its earlier ProgID, or loses ours
+    // (RegistryCleanup.h has the rule).
     void GiveBackExtension();
 
     std::string progIdKey_;
     std::string extensionKey_;
     std::string extension_;
+    std::string progId_;
     bool written_ = false;
     std::string previousProgId_;
 };

@@ -35,3 +35,11 @@ bool IsDirectoryEmpty(const std::string& path)
     } while (FindNextFileA(search.get(), &data));
     return true;
 }
+
+unsigned long long FileSize(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}

@@ -9,3 +9,5 @@ bool PathExists(const std::string& path);
 bool IsDirectory(const std::string& path);
 // Nothing but "." and ".." (or no match at all) inside.
 bool IsDirectoryEmpty(const std::string& path);
+// The file's size in bytes; 0 when it cannot be told.
+unsigned long long FileSize(const std::string& path);

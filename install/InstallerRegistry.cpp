@@ -28,6 +28,15 @@ void WriteRegistryString(HKEY root, const std::string& subkey, const std::string
     AsInstallError([&] { RegKey(root, subkey).WriteString(valueName, text, false); });
 }
 
+void WriteRegistryDword(HKEY root, const std::string& subkey, const std::string& valueName, DWORD value)
+{
+    AsInstallError([&] {
+        RegKey key(root, subkey);
+        key.CreateKey(KEY_SET_VALUE);
+        key.WriteValue(valueName, REG_DWORD, &value, sizeof value);
+    });
+}
+
 std::vector<std::string> ReadRegistryMultiString(HKEY root, const std::string& subkey, const std::string& valueName)
 {
     return AsInstallError([&] { return RegKey(root, subkey).ReadMultiString(valueName); });

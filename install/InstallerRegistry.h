@@ -10,6 +10,7 @@
 std::string ReadRegistryString(HKEY root, const std::string& subkey, const std::string& valueName);
 void WriteRegistryString(HKEY root, const std::string& subkey, const std::string& valueName,
                          const std::string& text);
+void WriteRegistryDword(HKEY root, const std::string& subkey, const std::string& valueName, DWORD value);
 std::vector<std::string> ReadRegistryMultiString(HKEY root, const std::string& subkey, const std::string& valueName);
 void WriteRegistryMultiString(HKEY root, const std::string& subkey, const std::string& valueName,
                               const std::vector<std::string>& list);

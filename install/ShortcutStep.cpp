@@ -43,28 +43,30 @@ void Check(const wchar_t* call, HRESULT hr)
         throw ComException(result);
 }
 
-// Writes the link; on failure says why.
+// Writes the link; on failure says why. Every setter's result counts: a link
+// missing its target or icon is a failed shortcut as much as an unsaved one.
 bool SaveLink(const ShortcutParams& params, const std::string& linkPath, std::string& reason)
 {
     try {
         ComPtr<IShellLinkA> link;
         Check(L"CoCreateInstance()",
               CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.putVoid()));
-        link->SetPath(params.target.c_str());
+        Check(L"IShellLink::SetPath()",
+              InjectedFailure("IShellLink::SetPath") ? E_ACCESSDENIED : link->SetPath(params.target.c_str()));
         if (!params.arguments.empty())
-            link->SetArguments(params.arguments.c_str());
+            Check(L"IShellLink::SetArguments()", link->SetArguments(params.arguments.c_str()));
         if (!params.workingDirectory.empty())
-            link->SetWorkingDirectory(params.workingDirectory.c_str());
+            Check(L"IShellLink::SetWorkingDirectory()", link->SetWorkingDirectory(params.workingDirectory.c_str()));
         if (!params.description.empty())
-            link->SetDescription(params.description.c_str());
-        link->SetIconLocation(params.iconPath.empty() ? params.target.c_str() : params.iconPath.c_str(),
-                              params.iconIndex);
+            Check(L"IShellLink::SetDescription()", link->SetDescription(params.description.c_str()));
+        Check(L"IShellLink::SetIconLocation()",
+              link->SetIconLocation(params.iconPath.empty() ? params.target.c_str() : params.iconPath.c_str(),
+                                    params.iconIndex));
         ComPtr<IPersistFile> file;
-        HRESULT hr = link->QueryInterface(IID_IPersistFile, file.putVoid());
-        if (SUCCEEDED(hr))
-            hr = InjectedFailure("IPersistFile::Save") ? E_ACCESSDENIED
-                                                       : file->Save(AnsiToWide(linkPath).c_str(), TRUE);
-        if (FAILED(hr)) {
+        Check(L"IShellLink::QueryInterface()", link->QueryInterface(IID_IPersistFile, file.putVoid()));
+        const HRESULT saved =
+            InjectedFailure("IPersistFile::Save") ? E_ACCESSDENIED : file->Save(AnsiToWide(linkPath).c_str(), TRUE);
+        if (FAILED(saved)) {
             reason = "IPersistFile::Save() failed";
             return false;
         }

@@ -9,8 +9,20 @@
 #include "install/Prompt.h"
 #include "install/ExitCodes.h"
 
+namespace {
+
+// Whole KiBs, rounded up, as the list of installed programs shows sizes.
+DWORD SizeInKiB(unsigned long long bytes)
+{
+    const unsigned long long kib = bytes / 1024 + (bytes % 1024 != 0);
+    return kib > MAXDWORD ? MAXDWORD : static_cast<DWORD>(kib);
+}
+
+} // namespace
+
 UninstallerRegistrationStep::UninstallerRegistrationStep(const std::string& keyName, const std::string& displayName,
-                                                         const std::string& version)
+                                                         const std::string& version,
+                                                         unsigned long long installedBytes)
     : subkey_(std::string(product::kUninstallKeyParent) + "\\" + keyName)
 {
     InstallParams& params = Params();
@@ -27,6 +39,13 @@ UninstallerRegistrationStep::UninstallerRegistrationStep(const std::string& keyN
         WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "UninstallParam", params.uninstallParams);
         WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "InstallDir", params.installDir);
         WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "Version", version);
+        // What deployment tools read to find the product and remove it silently.
+        WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "DisplayVersion", version);
+        WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "Publisher", product::kPublisher);
+        WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "QuietUninstallString", uninstallString + " -unat");
+        WriteRegistryDword(HKEY_LOCAL_MACHINE, subkey_, "EstimatedSize", SizeInKiB(installedBytes));
+        WriteRegistryDword(HKEY_LOCAL_MACHINE, subkey_, "NoModify", 1);
+        WriteRegistryDword(HKEY_LOCAL_MACHINE, subkey_, "NoRepair", 1);
         registered_ = true;
     } catch (const std::exception& error) {
         // With -force what was written stays; a registration that ends the run

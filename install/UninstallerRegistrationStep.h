@@ -8,8 +8,9 @@
 
 class UninstallerRegistrationStep : public InstallStep {
 public:
+    // installedBytes: the size of the files the installation wrote.
     UninstallerRegistrationStep(const std::string& keyName, const std::string& displayName,
-                                const std::string& version);
+                                const std::string& version, unsigned long long installedBytes);
     ~UninstallerRegistrationStep();
 
 private:

@@ -84,6 +84,7 @@ void WriteFilesFromLzmaStream::Write(const unsigned char* bytes, std::size_t cou
     if (written != count)
         throw InstallError("Error writing to target installation file '" + path_ + "' - WriteFile() wrote " +
                            std::to_string(written) + " bytes instead of " + std::to_string(count));
+    writtenBytes_ += written;
 }
 
 void WriteFilesFromLzmaStream::Close() { file_.reset(); }

@@ -25,6 +25,8 @@ public:
     void ExtractStream(const unsigned char* stream, std::size_t size, const std::string& targetDirectory);
 
     const std::vector<std::string>& CreatedFiles() const { return created_; }
+    // Every byte written, into new and overwritten files alike.
+    unsigned long long WrittenBytes() const { return writtenBytes_; }
 
 private:
     unsigned long Platform() override;
@@ -35,4 +37,5 @@ private:
     std::vector<std::string> created_;
     UniqueFile file_;
     std::string path_;
+    unsigned long long writtenBytes_ = 0;
 };

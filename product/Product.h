@@ -5,6 +5,7 @@ namespace product {
 
 inline constexpr char kShortName[] = "Velantrix";
 inline constexpr char kFullName[] = "Korvane Velantrix";
+inline constexpr char kPublisher[] = "Korvane";
 inline constexpr char kVersion[] = "4.10";
 inline constexpr char kUninstallKeyParent[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 inline constexpr char kMainProgramFile[] = "velantrix.exe";

@@ -48,6 +48,62 @@ UniqueGdiObject MakeDottedBrush()
     return UniqueGdiObject(CreatePatternBrush(static_cast<HBITMAP>(bitmap.get())));
 }
 
+// The background the parent gives static controls.
+void FillBackground(HWND window, HDC dc, const RECT& client)
+{
+    const auto background = reinterpret_cast<HBRUSH>(
+        SendMessageA(GetParent(window), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                     reinterpret_cast<LPARAM>(window)));
+    if (background)
+        FillRect(dc, &client, background);
+}
+
+// The control's font (the system font when it has none) underlined; null
+// when it cannot be made.
+UniqueGdiObject UnderlinedFont(HFONT font)
+{
+    LOGFONTA logFont;
+    if (!GetObjectA(font ? font : GetStockObject(SYSTEM_FONT), sizeof logFont, &logFont))
+        return UniqueGdiObject();
+    logFont.lfUnderline = TRUE;
+    return UniqueGdiObject(CreateFontIndirectA(&logFont));
+}
+
+// Where the text is drawn inside the client area, as the format places it:
+// the part that reacts to the mouse.
+RECT TextArea(HDC dc, const RECT& client, const std::string& text, UINT format, LONG style)
+{
+    RECT measured = client;
+    DrawTextA(dc, text.c_str(), -1, &measured, (format & ~(DT_CENTER | DT_RIGHT | DT_VCENTER)) | DT_CALCRECT);
+    const int width = measured.right - measured.left, height = measured.bottom - measured.top;
+    RECT placed = {0, client.top, width, client.top + height};
+    if (format & DT_RIGHT)
+        OffsetRect(&placed, client.right - width, 0);
+    else if (format & DT_CENTER)
+        OffsetRect(&placed, (client.right - width) / 2, 0);
+    RECT area = {};
+    IntersectRect(&area, &placed, &client);
+    if (style & SS_CENTERIMAGE) {
+        TEXTMETRICA metrics;
+        if (GetTextMetricsA(dc, &metrics))
+            area.top = area.bottom - metrics.tmHeight;
+    }
+    return area;
+}
+
+// Disabled text as the system draws it: a highlight one pixel down and to
+// the right, the shadow colour over it.
+void DrawEmbossedText(HDC dc, const RECT& client, const std::string& text, UINT format)
+{
+    RECT raised = client;
+    OffsetRect(&raised, 1, 1);
+    SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
+    DrawTextA(dc, text.c_str(), -1, &raised, format);
+    SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
+    RECT area = client;
+    DrawTextA(dc, text.c_str(), -1, &area, format);
+}
+
 // BeginPaint and EndPaint around one scope.
 class PaintScope {
 public:
@@ -134,31 +190,16 @@ LRESULT LinkLabel::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARA
         OnMouseMove(window, message, wParam, lParam);
         return 0;
     case WM_LBUTTONDOWN:
-        tooltipSuppressed_ = true;
-        HideTooltip();
-        if (!hovering_)
-            HitTest(lParam);
-        if (hovering_) {
-            SetCapture(window);
-            captured_ = true;
-        }
+        OnButtonDown(window, lParam);
         return 0;
     case WM_LBUTTONUP:
-        tooltipSuppressed_ = true;
-        HideTooltip();
-        if (captured_) {
-            captured_ = false;
-            ReleaseCapture();
-            if (hovering_)
-                Activate(window);
-        }
+        OnButtonUp(window);
         return 0;
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
     case WM_MBUTTONDOWN:
     case WM_MBUTTONUP:
-        tooltipSuppressed_ = true;
-        HideTooltip();
+        SuppressTooltip();
         break;
     case WM_KEYDOWN:
         if (wParam == VK_SPACE) {
@@ -171,10 +212,7 @@ LRESULT LinkLabel::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARA
         HideTooltip();
         break;
     case WM_MOUSELEAVE:
-        HideTooltip();
-        tooltipSuppressed_ = false;
-        hovering_ = false;
-        InvalidateRect(window, nullptr, TRUE);
+        OnMouseLeave(window);
         return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
@@ -192,6 +230,38 @@ LRESULT LinkLabel::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     }
     return CallPrevious(window, message, wParam, lParam);
+}
+
+// A press on the text captures the mouse; the release decides.
+void LinkLabel::OnButtonDown(HWND window, LPARAM lParam)
+{
+    SuppressTooltip();
+    if (!hovering_)
+        HitTest(lParam);
+    if (hovering_) {
+        SetCapture(window);
+        captured_ = true;
+    }
+}
+
+// Released over the text it was pressed on: the link is activated.
+void LinkLabel::OnButtonUp(HWND window)
+{
+    SuppressTooltip();
+    if (captured_) {
+        captured_ = false;
+        ReleaseCapture();
+        if (hovering_)
+            Activate(window);
+    }
+}
+
+void LinkLabel::OnMouseLeave(HWND window)
+{
+    HideTooltip();
+    tooltipSuppressed_ = false;
+    hovering_ = false;
+    InvalidateRect(window, nullptr, TRUE);
 }
 
 void LinkLabel::HitTest(LPARAM lParam)
@@ -229,6 +299,14 @@ void LinkLabel::HideTooltip()
         SendMessageA(tooltip_, TTM_POP, 0, 0);
 }
 
+// Once a mouse button goes down or up the tooltip stays away until the mouse
+// leaves the text.
+void LinkLabel::SuppressTooltip()
+{
+    tooltipSuppressed_ = true;
+    HideTooltip();
+}
+
 void LinkLabel::Activate(HWND window)
 {
     if (address_.empty()) {
@@ -251,55 +329,27 @@ void LinkLabel::Paint(HWND window)
         return;
     RECT client;
     GetClientRect(window, &client);
-    const auto background = reinterpret_cast<HBRUSH>(
-        SendMessageA(GetParent(window), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                     reinterpret_cast<LPARAM>(window)));
-    if (background)
-        FillRect(dc, &client, background);
+    FillBackground(window, dc, client);
 
     const bool enabled = IsWindowEnabled(window) != FALSE;
-    auto font = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
-    UniqueGdiObject underlined;
-    LOGFONTA logFont;
-    if (enabled && GetObjectA(font ? font : GetStockObject(SYSTEM_FONT), sizeof logFont, &logFont)) {
-        logFont.lfUnderline = TRUE;
-        underlined.reset(CreateFontIndirectA(&logFont));
-    }
+    const auto font = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
+    const UniqueGdiObject underlined = enabled ? UnderlinedFont(font) : UniqueGdiObject();
     SelectedObject selected(dc, underlined ? underlined.get() : font);
 
     const LONG style = static_cast<LONG>(GetWindowLongPtrA(window, GWL_STYLE));
     const UINT format = TextFormat(style);
     const std::string text = WindowText(window);
-
-    RECT measured = client;
-    DrawTextA(dc, text.c_str(), -1, &measured, (format & ~(DT_CENTER | DT_RIGHT | DT_VCENTER)) | DT_CALCRECT);
-    const int width = measured.right - measured.left, height = measured.bottom - measured.top;
-    RECT hot = {0, client.top, width, client.top + height};
-    if (format & DT_RIGHT)
-        OffsetRect(&hot, client.right - width, 0);
-    else if (format & DT_CENTER)
-        OffsetRect(&hot, (client.right - width) / 2, 0);
-    IntersectRect(&hot_, &hot, &client);
-    if (style & SS_CENTERIMAGE) {
-        TEXTMETRICA metrics;
-        if (GetTextMetricsA(dc, &metrics))
-            hot_.top = hot_.bottom - metrics.tmHeight;
-    }
+    hot_ = TextArea(dc, client, text, format, style);
 
     SetBkMode(dc, TRANSPARENT);
     if (!enabled) {
-        RECT raised = client;
-        OffsetRect(&raised, 1, 1);
-        SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
-        DrawTextA(dc, text.c_str(), -1, &raised, format);
-        SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
-        DrawTextA(dc, text.c_str(), -1, &client, format);
-    } else {
-        SetTextColor(dc, hovering_ ? hoverColor_ : visited_ ? visitedColor_ : normalColor_);
-        DrawTextA(dc, text.c_str(), -1, &client, format);
-        if (focused_)
-            DrawFocusFrame(dc);
+        DrawEmbossedText(dc, client, text, format);
+        return;
     }
+    SetTextColor(dc, hovering_ ? hoverColor_ : visited_ ? visitedColor_ : normalColor_);
+    DrawTextA(dc, text.c_str(), -1, &client, format);
+    if (focused_)
+        DrawFocusFrame(dc);
 }
 
 void LinkLabel::DrawFocusFrame(HDC dc)

@@ -21,9 +21,13 @@ public:
 
 private:
     void OnMouseMove(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void OnButtonDown(HWND window, LPARAM lParam);
+    void OnButtonUp(HWND window);
+    void OnMouseLeave(HWND window);
     void HitTest(LPARAM lParam);
     void Activate(HWND window);
     void HideTooltip();
+    void SuppressTooltip();
     void Paint(HWND window);
     void DrawFocusFrame(HDC dc);
 

@@ -5,7 +5,8 @@ namespace uninstall_result {
 
 inline constexpr int kSuccess = 0;
 // The work goes on in a temporary copy, which reports through the result
-// section when one was given.
+// section that the caller gave. Without one the uninstaller waits for its
+// copy's result itself and ends with that.
 inline constexpr int kHandedOver = 1;
 // Not started as the registration says: no key name, an unknown argument, or
 // result handles that are not a section and an event of this process.
@@ -16,5 +17,8 @@ inline constexpr int kCancelled = 3;
 inline constexpr int kLoadFailed = 12;
 // Something listed could neither be removed nor scheduled for the next restart.
 inline constexpr int kPartialFailure = 13;
+// The temporary copy ended without reporting a result (it was ended from
+// outside, or the result could not be handed over): what it did is unknown.
+inline constexpr int kNoResult = 14;
 
 } // namespace uninstall_result

@@ -18,108 +18,115 @@ bool IsBelow(const std::string& path, std::string parent)
            CompareNoCaseMultibyte(path.substr(0, parent.size()), parent) == 0;
 }
 
-class Remover {
-public:
-    explicit Remover(const std::vector<UninstallItem>& items) : items_(items), done_(items.size(), false)
-    {
-        for (const UninstallItem& item : items_)
-            if (item.kind == UninstallSwitch::RestoreFileAssociation)
-                associationKeys_.push_back(ExtensionKeyPath(SplitAtColon(item.value).first));
-    }
-
-    RemovalReport Run()
-    {
-        for (size_t i = items_.size(); i-- > 0;)
-            if (!done_[i])
-                Remove(i);
-        return std::move(report_);
-    }
-
-private:
-    void Remove(size_t index)
-    {
-        done_[index] = true;
-        const UninstallItem& item = items_[index];
-        switch (item.kind) {
-        case UninstallSwitch::ShareResources:
-            return;  // names another product, nothing of this installation
-        case UninstallSwitch::DeleteDirectory:
-            Record(RemoveListedDirectory(item.value, HasScheduledBelow(item.value)), item.value);
-            return;
-        case UninstallSwitch::DeleteMainFile:
-        case UninstallSwitch::DeleteFile:
-            Record(DeleteListedFile(item.value), item.value);
-            return;
-        case UninstallSwitch::ScheduleDirectory:
-        case UninstallSwitch::ScheduleFile:
-            Record(ScheduleListedItem(item.value, item.kind == UninstallSwitch::ScheduleDirectory), item.value);
-            return;
-        case UninstallSwitch::DeleteRegKey:
-            RemoveKey(item.value);
-            return;
-        case UninstallSwitch::DeleteRegValue: {
-            const ColonPair keyAndValue = SplitAtColon(item.value);
-            Record(DeleteListedValue(keyAndValue.first, keyAndValue.second), {});
-            return;
-        }
-        case UninstallSwitch::RestoreFileAssociation: {
-            const ColonPair extensionAndProgId = SplitAtColon(item.value);
-            Record(GiveBackFileAssociation(extensionAndProgId.first, extensionAndProgId.second), {});
-            return;
-        }
-        }
-    }
-
-    void RemoveKey(const std::string& keyPath)
-    {
-        for (const std::string& associationKey : associationKeys_)
-            if (CompareNoCaseMultibyte(keyPath, associationKey) == 0)
-                return;
-        for (size_t i = items_.size(); i-- > 0;) {
-            if (!done_[i] && items_[i].kind == UninstallSwitch::DeleteRegKey && IsBelow(items_[i].value, keyPath)) {
-                done_[i] = true;
-                RemoveKey(items_[i].value);
-            }
-        }
-        Record(DeleteListedKey(keyPath), {});
-    }
-
-    bool HasScheduledBelow(const std::string& directory) const
-    {
-        for (const std::string& path : scheduledPaths_)
-            if (IsBelow(path, directory))
-                return true;
+// The running uninstaller's own file, or a directory that holds it.
+bool Holds(const UninstallItem& item, const std::string& heldFile)
+{
+    switch (item.kind) {
+    case UninstallSwitch::DeleteMainFile:
+    case UninstallSwitch::DeleteFile:
+        return CompareNoCaseMultibyte(item.value, heldFile) == 0;
+    case UninstallSwitch::DeleteDirectory:
+        return IsBelow(heldFile, item.value);
+    default:
         return false;
     }
-
-    void Record(const ItemOutcome& outcome, const std::string& path)
-    {
-        if (!outcome.text.empty())
-            WriteLine(outcome.text);
-        switch (outcome.kind) {
-        case ItemOutcome::Removed:
-            return;
-        case ItemOutcome::Scheduled:
-            if (!path.empty())
-                scheduledPaths_.push_back(path);
-            report_.scheduled.push_back(outcome.text);
-            return;
-        case ItemOutcome::Kept:
-            report_.kept.push_back(outcome.text);
-            return;
-        case ItemOutcome::Failed:
-            report_.failed.push_back(outcome.text);
-            return;
-        }
-    }
-
-    const std::vector<UninstallItem>& items_;
-    std::vector<bool> done_;
-    std::vector<std::string> associationKeys_;
-    std::vector<std::string> scheduledPaths_;
-    RemovalReport report_;
-};
+}
 
 } // namespace
 
-RemovalReport RemoveListedItems(const std::vector<UninstallItem>& items) { return Remover(items).Run(); }
+ListedRemoval::ListedRemoval(const std::vector<UninstallItem>& items, const std::string& heldFile)
+    : items_(items), done_(items.size(), false), held_(items.size(), false)
+{
+    for (size_t i = 0; i < items_.size(); ++i) {
+        const UninstallItem& item = items_[i];
+        if (item.kind == UninstallSwitch::RestoreFileAssociation)
+            associationKeys_.push_back(ExtensionKeyPath(SplitAtColon(item.value).first));
+        held_[i] = !heldFile.empty() && Holds(item, heldFile);
+    }
+}
+
+const RemovalReport& ListedRemoval::Round(bool held)
+{
+    for (size_t i = items_.size(); i-- > 0;)
+        if (!done_[i] && held_[i] == held)
+            Remove(i);
+    return report_;
+}
+
+void ListedRemoval::Remove(size_t index)
+{
+    done_[index] = true;
+    const UninstallItem& item = items_[index];
+    switch (item.kind) {
+    case UninstallSwitch::ShareResources:
+        return;  // names another product, nothing of this installation
+    case UninstallSwitch::DeleteDirectory:
+        Record(RemoveListedDirectory(item.value, HasScheduledBelow(item.value)), item.value);
+        return;
+    case UninstallSwitch::DeleteMainFile:
+    case UninstallSwitch::DeleteFile:
+        Record(DeleteListedFile(item.value), item.value);
+        return;
+    case UninstallSwitch::ScheduleDirectory:
+    case UninstallSwitch::ScheduleFile:
+        Record(ScheduleListedItem(item.value, item.kind == UninstallSwitch::ScheduleDirectory), item.value);
+        return;
+    case UninstallSwitch::DeleteRegKey:
+        RemoveKey(item.value);
+        return;
+    case UninstallSwitch::DeleteRegValue: {
+        const ColonPair keyAndValue = SplitAtColon(item.value);
+        Record(DeleteListedValue(keyAndValue.first, keyAndValue.second), {});
+        return;
+    }
+    case UninstallSwitch::RestoreFileAssociation: {
+        const ColonPair extensionAndProgId = SplitAtColon(item.value);
+        Record(GiveBackFileAssociation(extensionAndProgId.first, extensionAndProgId.second), {});
+        return;
+    }
+    }
+}
+
+void ListedRemoval::RemoveKey(const std::string& keyPath)
+{
+    for (const std::string& associationKey : associationKeys_)
+        if (CompareNoCaseMultibyte(keyPath, associationKey) == 0)
+            return;
+    for (size_t i = items_.size(); i-- > 0;) {
+        if (!done_[i] && items_[i].kind == UninstallSwitch::DeleteRegKey && IsBelow(items_[i].value, keyPath)) {
+            done_[i] = true;
+            RemoveKey(items_[i].value);
+        }
+    }
+    Record(DeleteListedKey(keyPath), {});
+}
+
+bool ListedRemoval::HasScheduledBelow(const std::string& directory) const
+{
+    for (const std::string& path : scheduledPaths_)
+        if (IsBelow(path, directory))
+            return true;
+    return false;
+}
+
+void ListedRemoval::Record(const ItemOutcome& outcome, const std::string& path)
+{
+    if (!outcome.text.empty())
+        WriteLine(outcome.text);
+    switch (outcome.kind) {
+    case ItemOutcome::Removed:
+        return;
+    case ItemOutcome::Scheduled:
+        if (!path.empty())
+            scheduledPaths_.push_back(path);
+        report_.scheduled.push_back(outcome.text);
+        return;
+    case ItemOutcome::Kept:
+        report_.kept.push_back(outcome.text);
+        return;
+    case ItemOutcome::Failed:
+        report_.failed.push_back(outcome.text);
+        return;
+    }
+}
+

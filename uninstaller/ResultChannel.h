@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "ZeRizIva/Exceptions.h"
@@ -24,9 +25,32 @@ public:
     // (which changes nothing: nobody signals it before the result is there).
     ResultChannel(const std::wstring& section, const std::wstring& event);
 
-    void Report(std::int32_t result);
+    // False when the event could not be signalled: nobody learns the result.
+    bool Report(std::int32_t result);
 
 private:
     UniqueMappedView view_;
     HANDLE event_ = nullptr;
+};
+
+// The other end, kept by an uninstaller that nobody gave a channel: it makes
+// one of its own for its temporary copy, which inherits the handles, and
+// waits for the copy's result itself.
+class OwnResultChannel {
+public:
+    // Raises ResultChannel::Err naming the call that failed.
+    OwnResultChannel();
+
+    // The values of -result= and -done=.
+    std::wstring SectionText() const;
+    std::wstring EventText() const;
+
+    // The result once it is there; nothing when the reporting process ended
+    // without one.
+    std::optional<std::int32_t> Await(HANDLE reporter) const;
+
+private:
+    UniqueKernelHandle section_;
+    UniqueMappedView view_;
+    UniqueKernelHandle event_;
 };

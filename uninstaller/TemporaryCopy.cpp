@@ -6,21 +6,15 @@
 #include <vector>
 
 #include "uninstall_contract/ResultProtocol.h"
+#include "ZeRizIva/CallResult.h"
+#include "ZeRizIva/CmdLine.h"
 #include "ZeRizIva/Text.h"
 #include "ZeRizIva/UniqueHandle.h"
-#include "ZeRizIva/WinErrorMessage.h"
-#include "ZeRizIva/CmdLine.h"
 #include "didur/RandomNumber.h"
 
 namespace {
 
 constexpr int kNameAttempts = 10;
-
-std::string CallFailure(const char* call)
-{
-    const DWORD error = GetLastError();
-    return std::string(call) + " failed: " + WindowsErrorText(error);
-}
 
 std::string TemporaryFolder()
 {
@@ -41,13 +35,8 @@ std::string RandomFileName()
 }
 
 // Copies this program under a new name; never over an existing file.
-bool CopyOwnFile(const std::string& folder, std::string& copyPath, std::string& failure)
+bool CopyOwnFile(const std::string& own, const std::string& folder, std::string& copyPath, std::string& failure)
 {
-    const std::string own = OwnFilePath();
-    if (own.empty()) {
-        failure = CallFailure("GetModuleFileName()");
-        return false;
-    }
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         copyPath = PathJoin(folder, RandomFileName());
         if (CopyFileA(own.c_str(), copyPath.c_str(), TRUE)) {
@@ -57,7 +46,7 @@ bool CopyOwnFile(const std::string& folder, std::string& copyPath, std::string& 
         }
         const DWORD error = GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-            failure = "CopyFile() failed: " + WindowsErrorText(error);
+            failure = SystemCallResult(L"CopyFile()", error).WindowsFailureText();
             return false;
         }
     }
@@ -89,26 +78,33 @@ std::string OwnFilePath()
     return std::string(buffer, length);
 }
 
-bool StartTemporaryCopy(const UninstallerOptions& options, std::string& failure)
+bool StartTemporaryCopy(const UninstallerOptions& options, bool originalWaits, UniqueKernelHandle& copy,
+                        std::string& failure)
 {
     const std::string folder = TemporaryFolder();
     if (folder.empty()) {
-        failure = CallFailure("GetTempPath()");
+        failure = SystemCallResult::LastError(L"GetTempPath()").WindowsFailureText();
+        return false;
+    }
+    const std::string own = OwnFilePath();
+    if (own.empty()) {
+        failure = SystemCallResult::LastError(L"GetModuleFileName()").WindowsFailureText();
         return false;
     }
     std::string copyPath;
-    if (!CopyOwnFile(folder, copyPath, failure))
+    if (!CopyOwnFile(own, folder, copyPath, failure))
         return false;
 
     UniqueKernelHandle self;
     if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), self.put(),
                          SYNCHRONIZE | PROCESS_QUERY_INFORMATION, TRUE, 0)) {
-        failure = CallFailure("DuplicateHandle()");
+        failure = SystemCallResult::LastError(L"DuplicateHandle()").WindowsFailureText();
         DeleteFileA(copyPath.c_str());
         return false;
     }
     const std::string commandLine =
-        CopyCommandLine(copyPath, options, result_protocol::HandleValueText(reinterpret_cast<uintptr_t>(self.get())));
+        CopyCommandLine(copyPath, options, result_protocol::HandleValueText(reinterpret_cast<uintptr_t>(self.get())),
+                        originalWaits ? own : "");
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back('\0');
 
@@ -126,16 +122,16 @@ bool StartTemporaryCopy(const UninstallerOptions& options, std::string& failure)
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(copyPath.c_str(), buffer.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
                         &process)) {
-        failure = CallFailure("CreateProcess()");
+        failure = SystemCallResult::LastError(L"CreateProcess()").WindowsFailureText();
         DeleteFileA(copyPath.c_str());
         return false;
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    const UniqueKernelHandle thread(process.hThread);  // not needed: the copy runs on its own
+    copy.reset(process.hProcess);
     return true;
 }
 
-void WaitForOriginal(const std::wstring& originalProcess)
+UniqueKernelHandle OriginalProcess(const std::wstring& originalProcess)
 {
     unsigned long long value = 0;
     DWORD exitCode = 0;
@@ -146,6 +142,5 @@ void WaitForOriginal(const std::wstring& originalProcess)
         reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value)) == GetCurrentProcess() ||
         !GetExitCodeProcess(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value)), &exitCode))
         throw CmdLine::Err(L"-waitFor=" + originalProcess + L" is not a process handle.");
-    UniqueKernelHandle original(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value)));
-    WaitForSingleObject(original.get(), INFINITE);
+    return UniqueKernelHandle(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value)));
 }

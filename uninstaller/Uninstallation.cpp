@@ -47,8 +47,7 @@ public:
             Tell("Uninstallation failed: unrecognized exception", MB_ICONERROR);
         }
         // The caller waits for the result, not for the person reading the box.
-        if (isCopy_ && channel_)
-            channel_->Report(result);
+        Report(result);
         if (!box_.empty())
             ShowMessageBox(box_, kTitle, boxIcon_ | MB_SETFOREGROUND);
         return result;
@@ -72,12 +71,16 @@ private:
         }
         if (isCopy_) {
             try {
-                WaitForOriginal(options_.originalProcess);
+                original_ = OriginalProcess(options_.originalProcess);
             } catch (const CmdLine::Err& error) {
                 return BadCommandLine(error.what());
             }
             // Nothing else removes the copy; the next restart does.
             ScheduleRemovalOnReboot(OwnFilePath());
+            // An original that waits for the result ends only after it; then
+            // only its own file and folder wait for it (Remove).
+            if (options_.originalFile.empty())
+                WaitForSingleObject(original_.get(), INFINITE);
         }
 
         Registration registration;
@@ -93,32 +96,80 @@ private:
                 return kCancelled;
             }
             std::string failure;
-            if (StartTemporaryCopy(options_, failure))
-                return kHandedOver;
+            if (const std::optional<int> result = HandOver(failure))
+                return *result;
             // Then this file is in use: it is left to the next restart.
             WriteLine("Starting a temporary copy of the uninstaller failed: " + failure + "; uninstalling in place");
         }
         return Remove(registration);
     }
 
+    // Hands the work to a temporary copy. Given the caller's channel, the copy
+    // reports there and this process ends at once. Otherwise this process
+    // waits for the copy's result and ends with it, so that whoever started
+    // it learns the outcome from its exit code once the removal is done.
+    // Nothing when no copy started (failure says why).
+    std::optional<int> HandOver(std::string& failure)
+    {
+        UniqueKernelHandle copy;
+        if (channel_)
+            return StartTemporaryCopy(options_, false, copy, failure) ? std::optional<int>(kHandedOver)
+                                                                      : std::nullopt;
+        std::optional<OwnResultChannel> own;
+        try {
+            own.emplace();
+        } catch (const ResultChannel::Err& error) {
+            failure = error.what();
+            return std::nullopt;
+        }
+        UninstallerOptions copyOptions = options_;
+        copyOptions.resultSection = own->SectionText();
+        copyOptions.doneEvent = own->EventText();
+        if (!StartTemporaryCopy(copyOptions, true, copy, failure))
+            return std::nullopt;
+        if (const std::optional<std::int32_t> result = own->Await(copy.get()))
+            return *result;
+        Tell("The temporary copy of the uninstaller ended without reporting a result", MB_ICONERROR);
+        return kNoResult;
+    }
+
     int Remove(const Registration& registration)
     {
-        const RemovalReport report = RemoveListedItems(registration.items);
+        // While the original waits for the result, its own file and the
+        // folders holding it are still in use.
+        ListedRemoval removal(registration.items, options_.originalFile);
         const std::string& name = registration.displayName;
+        const int result = removal.RemoveAllButHeld().failed.empty() ? kSuccess : kPartialFailure;
+        WriteLine(result == kSuccess ? name + " has been removed" : "Uninstallation failed partially or completely");
+        // An original that gets no result learns so when this copy has ended;
+        // what it holds is then scheduled for the next restart.
+        if (!options_.originalFile.empty() && Report(result))
+            WaitForSingleObject(original_.get(), INFINITE);
+        const RemovalReport& report = removal.RemoveHeld();
         if (!report.failed.empty()) {
-            Tell("Uninstallation failed partially or completely",
-                 "Uninstallation of " + name + " failed partially or completely.\n\nNot removed:" +
-                     BoxList(report.failed),
-                 MB_ICONERROR);
-            return kPartialFailure;
+            Box("Uninstallation of " + name + " failed partially or completely.\n\nNot removed:" +
+                    BoxList(report.failed),
+                MB_ICONERROR);
+            return result;
         }
         std::string box = name + " has been removed from your computer.";
         if (!report.scheduled.empty())
             box += "\n\nSome of its items are in use; they will be removed when Windows restarts.";
         if (!report.kept.empty())
             box += "\n\nLeft in place:" + BoxList(report.kept);
-        Tell(name + " has been removed", box, MB_ICONINFORMATION);
-        return kSuccess;
+        Box(box, MB_ICONINFORMATION);
+        return result;
+    }
+
+    // In the copy: the result into the channel it was given, once. False when
+    // there is none or the result could not be handed over.
+    bool Report(int result)
+    {
+        if (!isCopy_ || !channel_)
+            return false;
+        const bool reported = channel_->Report(result);
+        channel_.reset();
+        return reported;
     }
 
     bool Confirm(const std::string& displayName) const
@@ -135,20 +186,26 @@ private:
         return kBadCommandLine;
     }
 
-    // A line now; in interactive mode also the run's final message box.
+    // The run's final message box, in interactive mode.
+    void Box(const std::string& text, UINT icon)
+    {
+        if (!options_.unattended) {
+            box_ = text;
+            boxIcon_ = icon;
+        }
+    }
+    // A line now, and the final box.
     void Tell(const std::string& line, const std::string& box, UINT icon)
     {
         WriteLine(line);
-        if (!options_.unattended) {
-            box_ = box;
-            boxIcon_ = icon;
-        }
+        Box(box, icon);
     }
     void Tell(const std::string& text, UINT icon) { Tell(text, text, icon); }
 
     UninstallerOptions options_;
     std::optional<ResultChannel> channel_;
     bool isCopy_ = false;
+    UniqueKernelHandle original_;  // in the copy
     std::string box_;
     UINT boxIcon_ = 0;
 };

@@ -20,16 +20,25 @@ void ReadUninstallerOptions(const std::wstring& commandLine, UninstallerOptions&
     if (hasSection != hasEvent)
         throw CmdLine::Err(L"-result and -done go together.");
     cmdLine.GetOptionValue(L"waitFor", options.originalProcess);
+    std::wstring originalFile;
+    if (cmdLine.GetOptionValue(L"originalFile", originalFile)) {
+        if (originalFile.empty() || options.originalProcess.empty() || !hasSection)
+            throw CmdLine::Err(L"-originalFile goes with -waitFor and -result.");
+        options.originalFile = WideToAnsi(originalFile);
+    }
     cmdLine.CheckAllUsed(false);
 }
 
 std::string CopyCommandLine(const std::string& copyPath, const UninstallerOptions& options,
-                            const std::string& originalProcess)
+                            const std::string& originalProcess, const std::string& originalFile)
 {
     std::string line = "\"" + copyPath + "\" \"" + options.keyName + "\"";
     if (options.unattended)
         line += " -unat";
     if (!options.resultSection.empty())
         line += result_protocol::ChannelArguments(WideToAnsi(options.resultSection), WideToAnsi(options.doneEvent));
-    return line + " -waitFor=" + originalProcess;
+    line += " -waitFor=" + originalProcess;
+    if (!originalFile.empty())
+        line += " \"-originalFile=" + originalFile + "\"";
+    return line;
 }

@@ -54,6 +54,17 @@ class Associations(PrefixCase):
         self.assertEqual(registry.value_names(CLASSES + "\\.xyz"), [], "its values, the default one too, are gone")
         self.assertEqual(registry.value(CLASSES + "\\.xyz\\ShellNew", "NullFile"), "")
 
+    def test_a_key_with_only_foreign_values_keeps_them(self):
+        # Nothing but the default value is ours: the rollback takes that and
+        # leaves the key with what another program keeps there.
+        seed(self.prefix, CLASSES + "\\.abc", {"Content Type": "text/x-abc"})
+        run = self.prefix.probe(PROBE, "association=.abc,Ours.Abc", "fail")
+        self.assertEqual(run.returncode, 150)
+        self.prefix.shutdown()
+        registry = Registry(self.prefix)
+        self.assertEqual(registry.value_names(CLASSES + "\\.abc"), ["Content Type"])
+        self.assertEqual(registry.value(CLASSES + "\\.abc", "Content Type"), "text/x-abc")
+
     def test_the_installer_warns_when_it_replaces(self):
         seed(self.prefix, VXP, {"": "Other.Profile"})
         run = self.prefix.install(f"-installDir={INSTALL_DIR}", "-acceptEULA")

@@ -25,11 +25,27 @@ EMPTY_EXTENSION = r"^\+key hkey_local_machine\\software\\classes\\\.(vxp|dvs)$"
 SEARCH_PATH = r"^~key hkey_local_machine\\system\\currentcontrolset\\control\\session manager\\environment \[path\]$"
 
 
+# The registration's values in the order they are written (one RegSetValueExA
+# pass each, from pass 15 on, after the fourteen of the two associations).
+REGISTRATION_VALUES = ["DisplayName", "DisplayIcon", "UninstallString", "UninstallParam", "InstallDir", "Version",
+                       "DisplayVersion", "Publisher", "QuietUninstallString", "EstimatedSize", "NoModify", "NoRepair"]
+
+
 class Case:
-    def __init__(self, point, code, line, warning=None, stays=(), why=""):
+    def __init__(self, point, code, line, warning=None, stays=(), why="", registered=None):
         self.point, self.code, self.line = point, code, line
         self.warning = warning  # with -force: this line, and the installation goes on
         self.stays, self.why = stays, why
+        # With -force: the registration's values, those written before the failing one.
+        self.registered = registered
+
+
+def registration_case(value, why):
+    """The registration's write of this value fails."""
+    registration = "ninstaller registration failed: RegSetValueExA() failed: Windows error: 5"
+    index = REGISTRATION_VALUES.index(value)
+    return Case(f"RegSetValueExA#{15 + index}", 113, "U" + registration, "Warning: u" + registration, [PROG_IDS],
+                why, registered=sorted(REGISTRATION_VALUES[:index]))
 
 
 def cases():
@@ -53,6 +69,9 @@ def cases():
                           f"Creating shortcut '{link}' failed: IPersistFile::Save() failed, aborting",
                           f"Warning: creating shortcut '{link}' failed: IPersistFile::Save() failed",
                           why=f"shortcut {number}"))
+    setter = "IShellLink::SetPath() failed: COM error: -2147024891: General access denied error"
+    found.append(Case("IShellLink::SetPath#1", 105, f"Creating shortcut '{LINKS[0]}' failed: {setter}, aborting",
+                      f"Warning: creating shortcut '{LINKS[0]}' failed: {setter}", why="a setter of shortcut 1"))
     vxp = "egistering file association for extension '.vxp' failed. Reason: RegSetValueExA() failed: Windows error: 5"
     dvs = vxp.replace(".vxp", ".dvs")
     found.append(Case("RegSetValueExA#1", 112, "R" + vxp, "Warning: r" + vxp, [EMPTY_EXTENSION],
@@ -60,13 +79,12 @@ def cases():
     found.append(Case("RegSetValueExA#2", 112, "R" + vxp, "Warning: r" + vxp, [PROG_IDS], "a later write of .vxp"))
     found.append(Case("RegSetValueExA#9", 112, "R" + dvs, "Warning: r" + dvs, [EMPTY_EXTENSION, PROG_IDS],
                       "the first write of .dvs"))
-    registration = "ninstaller registration failed: RegSetValueExA() failed: Windows error: 5"
-    found.append(Case("RegSetValueExA#15", 113, "U" + registration, "Warning: u" + registration,
-                      [PROG_IDS], "the registration"))
-    found.append(Case("RegSetValueExA#17", 113, "U" + registration, "Warning: u" + registration,
-                      [PROG_IDS], "the registration after two of its values"))
-    found.append(Case("RegSetValueExA#19", 113, "U" + registration, "Warning: u" + registration,
-                      [PROG_IDS], "the registration after its uninstall string and parameters"))
+    found.append(registration_case("DisplayName", "the registration"))
+    found.append(registration_case("UninstallString", "the registration after two of its values"))
+    found.append(registration_case("InstallDir", "the registration after its uninstall string and parameters"))
+    found.append(registration_case("DisplayVersion", "the first value that deployment tools read"))
+    found.append(registration_case("EstimatedSize", "the first number (REG_DWORD)"))
+    found.append(registration_case("NoRepair", "the registration's last value"))
     found.append(Case("UpdatePathEnvironment", 150, "Installation error: Updating the search path failed",
                       stays=[PROG_IDS, SEARCH_PATH], why="the search path"))
     found.append(Case("SHChangeNotify", 150, "Installation error: Notifying the shell failed",
@@ -91,7 +109,9 @@ def run_case(before, case, options):
         run = prefix.run(FAULTY, f"-installDir={D}", "-acceptEULA", *options,
                          env={"VELANTRIX_FAIL_AT": case.point})
         prefix.shutdown()
-        return run, differences(before, capture(prefix))
+        after = capture(prefix)
+        registration = after.get("key " + UNINSTALL_KEY.lower()) or {}
+        return run, differences(before, after), sorted(registration)
     finally:
         prefix.remove()
 
@@ -122,7 +142,7 @@ class FaultMatrix(unittest.TestCase):
     def test_without_force_each_failure_ends_with_its_code_and_rolls_everything_back(self):
         for case in cases():
             with self.subTest(case.why, point=case.point):
-                run, changes = self.results[(case.point, ())]
+                run, changes, _ = self.results[(case.point, ())]
                 self.assertEqual(run.returncode, case.code, run)
                 self.assertTrue(any(line.startswith(case.line) for line in run.lines), run.stdout)
                 unexpected = [c for c in changes if not any(re.search(p, c, re.I) for p in case.stays)]
@@ -135,20 +155,22 @@ class FaultMatrix(unittest.TestCase):
             if (case.point, ("-force",)) not in self.results:
                 continue
             with self.subTest(case.why, point=case.point):
-                run, _ = self.results[(case.point, ("-force",))]
+                run, _, registered = self.results[(case.point, ("-force",))]
                 if case.warning is None:
                     self.assertEqual(run.returncode, case.code, run)
                     continue
                 self.assertEqual(run.returncode, 0, run)
                 self.assertTrue(any(line.startswith(case.warning) for line in run.lines), run.stdout)
                 self.assertEqual(run.lines[-1], "Korvane Velantrix 4.10 installation completed")
+                if case.registered is not None:
+                    self.assertEqual(registered, case.registered, "failed at the write it names; the ones before stay")
 
     def test_no_rollback_leaves_what_was_made_and_says_nothing_of_it(self):
         for case in cases():
             if (case.point, ("-noRollback",)) not in self.results:
                 continue
             with self.subTest(case.why, point=case.point):
-                run, changes = self.results[(case.point, ("-noRollback",))]
+                run, changes, _ = self.results[(case.point, ("-noRollback",))]
                 self.assertEqual(run.returncode, case.code, run)
                 self.assertFalse([line for line in run.lines if line.startswith("Rollback: ")])
                 if case.point != "CreateDirectoryA#1":

@@ -1,7 +1,7 @@
 """Complete unattended installations: what the real installer leaves behind."""
 import unittest
 
-from registry import REG_EXPAND_SZ, Registry, seed
+from registry import REG_DWORD, REG_EXPAND_SZ, Registry, seed
 from support import (CLASSES, COMMON_DESKTOP, COMMON_PROGRAMS, INSTALL_DIR, MACHINE_ENVIRONMENT, UNINSTALL_KEY,
                      USER_DESKTOP, USER_ENVIRONMENT, USER_PROGRAMS, PrefixCase, package_switches, read_links,
                      use_windows_98)
@@ -74,13 +74,25 @@ class Installation(PrefixCase):
         self.prefix.shutdown()
         registry = Registry(self.prefix)
         key = registry.key(UNINSTALL_KEY)
-        self.assertEqual(key.names(), ["DisplayIcon", "DisplayName", "InstallDir", "UninstallParam",
+        self.assertEqual(key.names(), ["DisplayIcon", "DisplayName", "DisplayVersion", "EstimatedSize", "InstallDir",
+                                       "NoModify", "NoRepair", "Publisher", "QuietUninstallString", "UninstallParam",
                                        "UninstallString", "Version"])
         self.assertEqual(key.get("DisplayName"), "Korvane Velantrix 4.10 (remove only)")
         self.assertEqual(key.get("DisplayIcon"), D + "\\uninst.exe")
         self.assertEqual(key.get("UninstallString"), f'"{D}\\uninst.exe" Velantrix ')
         self.assertEqual(key.get("InstallDir"), D)
         self.assertEqual(key.get("Version"), "4.10")
+        # What deployment tools read: strings, and numbers as REG_DWORD.
+        self.assertEqual(key.get("DisplayVersion"), "4.10")
+        self.assertEqual(key.get("Publisher"), "Korvane")
+        self.assertEqual(key.get("QuietUninstallString"), f'"{D}\\uninst.exe" Velantrix  -unat',
+                         "the UninstallString as it stands, and -unat")
+        installed = sum(f.stat().st_size for f in self.prefix.host_path(D).iterdir())
+        self.assertEqual([f.name for f in self.prefix.host_path(D).iterdir() if not f.is_file()], [])
+        self.assertEqual(key.get("EstimatedSize"), -(-installed // 1024), "the files' KiB, rounded up")
+        for name in ("EstimatedSize", "NoModify", "NoRepair"):
+            self.assertEqual(key.type_of(name), REG_DWORD, name)
+        self.assertEqual((key.get("NoModify"), key.get("NoRepair")), (1, 1))
         self.assertEqual(key.get("UninstallParam"), expected_uninstall_params(D, menu, COMMON_DESKTOP))
         # The associations, every value the default one.
         self.assertEqual(registry.value(CLASSES + "\\.vxp", ""), "Korvane.Velantrix.4.10.Profile")

@@ -26,7 +26,7 @@ class Removal(UninstallerCase):
     def test_as_add_or_remove_programs_runs_it(self):
         self.install()
         code, lines = self.uninstall("-unat")
-        self.assertEqual(code, 1, "handed over to the temporary copy")
+        self.assertEqual(code, 0, "the copy's result, once it was there")
         self.assertEqual(lines, [f"{DISPLAY_NAME} has been removed"])
         self.assertRemovedUntilTheRestart()
 
@@ -93,6 +93,8 @@ class BadInput(UninstallerCase):
             (["Good", "-unat", "-result=0", "-done=4"], "-result=0 is not a handle value"),
             (["Good", "-unat", "-result=1c"], "-result and -done go together."),
             (["Good", "-unat", "-waitFor=ffffffffffffffff"], "-waitFor=ffffffffffffffff is not a process handle."),
+            # only the original gives it to its copy, with both
+            (["Good", "-unat", f"-originalFile={TOOL}"], "-originalFile goes with -waitFor and -result."),
             (["Good", "-unat", "-bogus"], "Invalid command parameter: -bogus."),
             (["Good", "-unat", "Other"], "Invalid command option: Other."),
             (["-unat"], "Missing registration key name."),
@@ -246,7 +248,7 @@ class Interactive(UninstallerCase):
         process = self.prefix.start(self.prefix.host_path(TOOL), "Boxes")
         self.assertIn("Are you sure you want to remove Test Product and all of its components?", confirmation.texts())
         self.assertEqual(confirmation.default_button(), IDNO)
-        self.assertEqual(self.prefix.finish(process).returncode, 1)
+        self.assertEqual(self.prefix.finish(process).returncode, 0, "the copy's result")
         result = BoxWatcher(self.prefix, TITLE, IDOK)
         self.assertIn("Test Product has been removed from your computer.", result.texts())
         subprocess.run(["wineserver", "-w"], env=self.prefix.env, check=True, timeout=120)

@@ -65,6 +65,15 @@ TEST(CallResults, SayTheirOutcome)
     EXPECT_EQ(plain.FailureText(), L"X() failed: error code: 805306367: Error errorCode 805306367 received.");
 }
 
+TEST(CallResults, SayAFailureAsANarrowLineInEitherForm)
+{
+    const SystemCallResult result(L"CopyFile()", 0x2FFFFFFF);
+    EXPECT_EQ(result.WindowsFailureText(),
+              "CopyFile() failed: Windows error 0x2fffffff: Error errorCode 805306367 received.");
+    EXPECT_EQ(result.NarrowFailureText(),
+              "CopyFile() failed: Windows error: 805306367: Error errorCode 805306367 received.");
+}
+
 TEST(CallResults, ExceptionsCarryTheirParts)
 {
     SystemCallResult result;
