@@ -3,11 +3,13 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include "product/Product.h"
 #include "didur/RandomNumber.h"
 #include "uninstall_contract/ResultProtocol.h"
+#include "uninstall_contract/ResultReceiver.h"
 #include "ZeRizIva/CallResult.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/Exceptions.h"
@@ -148,31 +150,16 @@ void RemoveExistingInstallation()
 
 unsigned long RunUninstallerAndWait(const std::string& commandLine)
 {
-    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-    UniqueKernelHandle section(
-        CreateFileMappingA(INVALID_HANDLE_VALUE, &inheritable, PAGE_READWRITE, 0, sizeof(std::int32_t), nullptr));
-    if (!section)
-        throw InstallError(SystemCallResult::LastError(L"CreateFileMapping()").WindowsFailureText());
-    UniqueMappedView view(MapViewOfFile(section.get(), FILE_MAP_READ, 0, 0, sizeof(std::int32_t)));
-    if (!view)
-        throw InstallError(SystemCallResult::LastError(L"MapViewOfFile()").WindowsFailureText());
-    UniqueKernelHandle done(CreateEventA(&inheritable, TRUE, FALSE, nullptr));
-    if (!done)
-        throw InstallError(SystemCallResult::LastError(L"CreateEvent()").WindowsFailureText());
-
-    const std::string full = commandLine + result_protocol::CallerArguments(reinterpret_cast<uintptr_t>(section.get()),
-                                                                            reinterpret_cast<uintptr_t>(done.get()));
-    unsigned long result = RunProcessAndWait(full, true, false);
+    const ResultReceiver receiver;
+    unsigned long result = RunProcessAndWait(commandLine + receiver.CallerArguments(), true, false);
     if (result == uninstall_result::kHandedOver) {
         // The uninstaller handed the work to a copy of itself, which reports here.
         const unsigned long seconds = InjectedLimit("VELANTRIX_UNINSTALLER_WAIT_SECONDS", kResultWaitSeconds);
-        if (WaitForSingleObject(done.get(), seconds * 1000) != WAIT_OBJECT_0)
+        const std::optional<std::int32_t> reported = receiver.Await(nullptr, seconds * 1000);
+        if (!reported)
             throw AException("Uninstaller did not report its result within " + std::to_string(seconds) + " seconds");
-        result = static_cast<unsigned long>(*static_cast<const volatile std::int32_t*>(view.get()));
+        result = static_cast<unsigned long>(*reported);
     }
-    done.reset();
-    view.reset();
-    section.reset();
     return result;
 }
 

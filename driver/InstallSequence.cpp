@@ -113,7 +113,8 @@ void InstallProduct(const RunChoices& choices)
     const auto [profileAssociation, settingsAssociation] = FileAssociations();
     FileAssociationStep profiles(profileAssociation);
     FileAssociationStep settings(settingsAssociation);
-    UninstallRecord().FileAssociation(".dvs", "Korvane.Velantrix." + version + ".Settings");
+    // The settings files' extension is Dravelo's too: given back, never deleted.
+    UninstallRecord().FileAssociation(settingsAssociation.extension, settingsAssociation.progId);
     UninstallerRegistrationStep registration(product::kShortName,
                                              std::string(product::kFullName) + " " + version + " (remove only)",
                                              version, packageFiles.WrittenBytes() + FileSize(uninstallerFile.Path()));

@@ -7,7 +7,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "ZeRizIva/Exceptions.h"
@@ -31,26 +30,4 @@ public:
 private:
     UniqueMappedView view_;
     HANDLE event_ = nullptr;
-};
-
-// The other end, kept by an uninstaller that nobody gave a channel: it makes
-// one of its own for its temporary copy, which inherits the handles, and
-// waits for the copy's result itself.
-class OwnResultChannel {
-public:
-    // Raises ResultChannel::Err naming the call that failed.
-    OwnResultChannel();
-
-    // The values of -result= and -done=.
-    std::wstring SectionText() const;
-    std::wstring EventText() const;
-
-    // The result once it is there; nothing when the reporting process ended
-    // without one.
-    std::optional<std::int32_t> Await(HANDLE reporter) const;
-
-private:
-    UniqueKernelHandle section_;
-    UniqueMappedView view_;
-    UniqueKernelHandle event_;
 };

@@ -11,6 +11,9 @@
 #include "TemporaryCopy.h"
 #include "uninstall_contract/UninstallResult.h"
 #include "UninstallerCommandLine.h"
+#include "uninstall_contract/ResultReceiver.h"
+#include "ZeRizIva/Codepage.h"
+#include "ZeRizIva/Exceptions.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/CmdLine.h"
 #include "install/RebootRemoval.h"
@@ -115,19 +118,19 @@ private:
         if (channel_)
             return StartTemporaryCopy(options_, false, copy, failure) ? std::optional<int>(kHandedOver)
                                                                       : std::nullopt;
-        std::optional<OwnResultChannel> own;
+        std::optional<ResultReceiver> own;
         try {
             own.emplace();
-        } catch (const ResultChannel::Err& error) {
+        } catch (const InstallError& error) {
             failure = error.what();
             return std::nullopt;
         }
         UninstallerOptions copyOptions = options_;
-        copyOptions.resultSection = own->SectionText();
-        copyOptions.doneEvent = own->EventText();
+        copyOptions.resultSection = AnsiToWide(own->SectionText());
+        copyOptions.doneEvent = AnsiToWide(own->EventText());
         if (!StartTemporaryCopy(copyOptions, true, copy, failure))
             return std::nullopt;
-        if (const std::optional<std::int32_t> result = own->Await(copy.get()))
+        if (const std::optional<std::int32_t> result = own->Await(copy.get(), INFINITE))
             return *result;
         Tell("The temporary copy of the uninstaller ended without reporting a result", MB_ICONERROR);
         return kNoResult;
