@@ -40,14 +40,20 @@ class PeFile:
         """The certificate table's file offset and size, as the entry names them."""
         return struct.unpack_from("<II", self.image, self.security_entry)
 
-    def section(self, name):
-        """A section's raw data: (file offset, raw size, virtual size)."""
+    def section_table_entries(self):
+        """Each section: (name, file offset, raw size, virtual size)."""
         for i in range(self.sections):
             at = self.section_table + 40 * i
-            if self.image[at:at + 8].rstrip(b"\0") == name:
-                virtual_size, _, raw_size, raw_offset = struct.unpack_from("<IIII", self.image, at + 8)
-                return raw_offset, raw_size, virtual_size
-        raise AssertionError(f"no section {name!r}")
+            virtual_size, _, raw_size, raw_offset = struct.unpack_from("<IIII", self.image, at + 8)
+            yield self.image[at:at + 8].rstrip(b"\0").decode(), raw_offset, raw_size, virtual_size
+
+    def padding_byte(self):
+        """A byte the program never reads: the file padding behind a section's
+        contents, in the first section that has some (.text first)."""
+        for name, offset, raw, virtual in self.section_table_entries():
+            if raw > virtual:
+                return name, offset + raw - 1
+        raise AssertionError("no section has padding behind its contents")
 
 
 class Signer:
@@ -144,8 +150,7 @@ class SignedInstaller(PrefixCase):
         signed = self.signed_copy().read_bytes()
         pe = PeFile(signed)
         table_offset, table_size = pe.entry()
-        text_offset, text_raw, text_virtual = pe.section(b".text")
-        self.assertGreater(text_raw, text_virtual, "the .text section has padding behind its code")
+        section, padding = pe.padding_byte()
         package = PACKAGE_RESOURCE.read_bytes()
         package_offset = signed.find(package[:4096])
         self.assertGreater(package_offset, 0, "the package resource (148) lies in the file")
@@ -161,7 +166,7 @@ class SignedInstaller(PrefixCase):
             return image
 
         cases = [
-            (changed(text_offset + text_raw - 1), "a covered byte in .text (behind the code, never executed)"),
+            (changed(padding), f"a covered byte in {section} (behind its contents, never read)"),
             (changed(package_offset + len(package) // 2), "a covered byte in the package resource (148)"),
             (changed(table_offset - 1), "the last covered byte, right before the certificate table"),
             (signed + b"\0" * 8, "eight zero bytes appended after the signature"),
