@@ -88,10 +88,19 @@ def cmdline_seeds():
 
 
 def digest_scanner_seeds():
-    # The scanned file is a run of zeros, its length from the last two bytes
-    # (low byte first), then the rest of the input.
-    def seed(name, body, zeros=0):
-        write("digest_scanner", name, body + bytes([zeros & 0xFF, zeros >> 8]))
+    # The scanned file is optional handmade PE headers, a run of zeros, then the
+    # input's bytes. The choices are read from the input's end: the zeros'
+    # count (2 bytes), the layout byte (1 PE32 headers, 2 PE32+; 4 a header
+    # field replaced; 8 the security entry naming a table that ends at the
+    # file's end; 16 any security entry), then what the layout asks for: the
+    # headers' offset (0x40 + 4 * byte), the field (1 byte) and its value (4),
+    # the table's size (2) or the entry's offset and size (4 and 4). Each value
+    # lies low byte first, the first read last.
+    def seed(name, body, zeros=0, layout=0, choices=()):
+        tail = b""
+        for value, size in reversed(list(choices)):
+            tail += value.to_bytes(size, "little")
+        write("digest_scanner", name, body + tail + bytes([layout, zeros & 0xFF, zeros >> 8]))
 
     block = MARKER * 2 + b"\xff" + SLOT
     seed("block", b"MZ" + bytes(100) + block + b"tail")
@@ -103,6 +112,23 @@ def digest_scanner_seeds():
     seed("ends-at-read", block, READ - 2 * len(MARKER))
     seed("straddles-read", block + block, READ - 100)
     seed("slot-across-read", block, READ - 2 * len(MARKER) - 10)
+
+    # PE headers at 0x80 (offset byte 16).
+    pe32, pe32plus, replace, table_to_end, any_entry = 1, 2, 4, 8, 16
+    at_0x80 = (16, 1)
+    signature = bytes(range(64)) * 8
+    seed("pe32-block", block + b"sections", 100, pe32, [at_0x80])
+    seed("pe32plus-block", block + b"sections", 100, pe32plus, [at_0x80])
+    seed("pe32-signed", block + b"sections" + signature, 0, pe32 | table_to_end, [at_0x80, (len(signature), 2)])
+    seed("pe32plus-signed", block + b"sections" + signature, READ, pe32plus | table_to_end,
+         [at_0x80, (len(signature), 2)])
+    seed("pe32plus-table-with-block", block + b"sections" + block, 0, pe32plus | table_to_end,
+         [at_0x80, (len(block), 2)])
+    seed("pe32-entry-elsewhere", block + signature, 0, pe32 | any_entry, [at_0x80, (0x400, 4), (len(signature), 4)])
+    seed("pe32-lfanew-outside", block, 0, pe32 | replace, [at_0x80, (0, 1), (0xFFFFFF00, 4)])
+    seed("pe32plus-pe32-magic", block + signature, 0, pe32plus | replace | table_to_end,
+         [at_0x80, (3, 1), (0x10B, 4), (len(signature), 2)])
+    seed("pe32-four-directories", block, 0, pe32 | replace, [at_0x80, (4, 1), (4, 4)])
 
 
 def multi_string_seeds():

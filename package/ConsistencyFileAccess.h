@@ -25,6 +25,8 @@ using OwnedConsistencyFile = std::unique_ptr<std::FILE, StdioFileCloser>;
 // may read it meanwhile. An empty owner on failure.
 OwnedConsistencyFile OpenConsistencyFile(const char* path, bool writable, unsigned long& error);
 
+// The file's size in bytes.
+bool SizeOfConsistencyFile(ConsistencyFileHandle file, std::uint64_t& size, unsigned long& error);
 // Moves to an absolute offset.
 bool SeekConsistencyFile(ConsistencyFileHandle file, std::uint64_t offset, unsigned long& error);
 // Reads up to `size` bytes; `bytesRead` is 0 at the end of the file.

@@ -22,6 +22,18 @@ OwnedConsistencyFile OpenConsistencyFile(const char* path, bool writable, unsign
     return file;
 }
 
+bool SizeOfConsistencyFile(ConsistencyFileHandle file, std::uint64_t& size, unsigned long& error)
+{
+    errno = 0;
+    off_t end = -1;
+    if (fseeko(file, 0, SEEK_END) != 0 || (end = ftello(file)) < 0) {
+        error = CurrentError();
+        return false;
+    }
+    size = static_cast<std::uint64_t>(end);
+    return true;
+}
+
 bool SeekConsistencyFile(ConsistencyFileHandle file, std::uint64_t offset, unsigned long& error)
 {
     errno = 0;

@@ -10,6 +10,22 @@ OwnedConsistencyFile OpenConsistencyFile(const char* path, bool writable, unsign
     return file;
 }
 
+bool SizeOfConsistencyFile(ConsistencyFileHandle file, std::uint64_t& size, unsigned long& error)
+{
+    // GetFileSize rather than GetFileSizeEx, which Windows 98 and NT 4.0 lack.
+    // A low part of 0xFFFFFFFF is also a valid size: only the error code tells.
+    DWORD high = 0;
+    SetLastError(NO_ERROR);
+    const DWORD low = GetFileSize(file, &high);
+    const DWORD lastError = GetLastError();
+    if (low == INVALID_FILE_SIZE && lastError != NO_ERROR) {
+        error = lastError;
+        return false;
+    }
+    size = static_cast<std::uint64_t>(high) << 32 | low;
+    return true;
+}
+
 bool SeekConsistencyFile(ConsistencyFileHandle file, std::uint64_t offset, unsigned long& error)
 {
     LONG high = static_cast<LONG>(offset >> 32);

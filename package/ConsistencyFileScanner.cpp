@@ -39,83 +39,207 @@ size_t FindMarker(const unsigned char* bytes, size_t size)
     return size;
 }
 
-} // namespace
-
-bool ConsistencyFileScanner::Scan()
+// Reads up to `size` bytes at an absolute offset; the file's errors raise the
+// given texts.
+size_t ReadAt(ConsistencyFileHandle file, std::uint64_t offset, unsigned char* buffer, size_t size,
+              const char* seekFailure, const char* readFailure)
 {
     unsigned long error = 0;
-    if (!SeekConsistencyFile(file_, 0, error))
-        throw ConsistencyErr("ConsistencyFileScanner::Scan() - SetFilePointer() failed", error);
+    if (!SeekConsistencyFile(file, offset, error))
+        throw ConsistencyErr(seekFailure, error);
+    size_t read = 0;
+    if (!ReadConsistencyFile(file, buffer, size, read, error))
+        throw ConsistencyErr(readFailure, error);
+    return read;
+}
 
-    digestOffset_ = 0;
-    Sha1 sha1;
-    SearchState state = SearchState::Searching;
-    std::uint64_t position = 0; // file offset of buffer[at]
-    std::vector<unsigned char> buffer(kReadSize);
+// Where the file's PE headers put what Authenticode signing changes; nothing
+// for a file that is not a PE file.
+AuthenticodeLayout ReadAuthenticodeLayout(ConsistencyFileHandle file)
+{
+    unsigned long error = 0;
+    std::uint64_t fileSize = 0;
+    if (!SizeOfConsistencyFile(file, fileSize, error))
+        throw ConsistencyErr("ConsistencyFileScanner::Scan() - GetFileSize() failed", error);
 
-    for (;;) {
-        size_t size = 0;
-        if (!ReadConsistencyFile(file_, buffer.data(), kReadSize, size, error))
-            throw ConsistencyErr("ConsistencyFileScanner::Scan() - ReadFile() failed (1)", error);
-        if (size == 0)
-            break;
+    unsigned char dos[kDosHeaderSize];
+    const size_t dosSize = ReadAt(file, 0, dos, sizeof dos, "ConsistencyFileScanner::Scan() - SetFilePointer() failed",
+                                  "ConsistencyFileScanner::Scan() - ReadFile() failed (headers)");
+    const std::optional<std::uint32_t> peOffset = PeHeadersOffset(dos, dosSize);
+    if (!peOffset || *peOffset >= fileSize)
+        return {};
 
-        size_t at = 0;
-        while (at < size) {
-            const unsigned char* rest = buffer.data() + at;
-            const size_t left = size - at;
-            switch (state) {
-            case SearchState::Searching: {
-                // Bytes before a marker are ordinary data: hashed in one piece.
-                const size_t marker = FindMarker(rest, left);
-                sha1.Update(rest, marker);
-                at += marker;
-                position += marker;
-                if (marker == left)
+    unsigned char headers[kPeHeadersSize];
+    const size_t headersSize = ReadAt(file, *peOffset, headers, sizeof headers,
+                                      "ConsistencyFileScanner::Scan() - SetFilePointer() failed (headers)",
+                                      "ConsistencyFileScanner::Scan() - ReadFile() failed (headers)");
+    return FindAuthenticodeLayout(*peOffset, headers, headersSize, fileSize);
+}
+
+// SHA-1 of the bytes handed in, which come in file order, less the ranges that
+// signing changes.
+class CoveredSha1 {
+public:
+    explicit CoveredSha1(const AuthenticodeLayout& layout)
+        : leftOut_{layout.checkSum, layout.securityEntry, layout.certificateTable}
+    {
+    }
+
+    // `bytes` lie at file offset `position`.
+    void Update(std::uint64_t position, const unsigned char* bytes, size_t size)
+    {
+        for (const FileRange& range : leftOut_) {
+            if (range.size == 0 || range.End() <= position)
+                continue;
+            if (range.offset >= position + size)
+                break;
+            const size_t before = range.offset > position ? static_cast<size_t>(range.offset - position) : 0;
+            sha1_.Update(bytes, before);
+            const std::uint64_t end = range.End() < position + size ? range.End() : position + size;
+            const size_t skipped = static_cast<size_t>(end - position);
+            bytes += skipped;
+            size -= skipped;
+            position = end;
+        }
+        sha1_.Update(bytes, size);
+    }
+
+    void Finish(unsigned char (&digest)[kConsistencyDigestSize]) { sha1_.Finish(digest); }
+
+private:
+    FileRange leftOut_[3]; // in file order, disjoint
+    Sha1 sha1_;
+};
+
+// The search for the digest block through the file's 16 KiB reads, hashing
+// every byte but the slot (and what signing changes) on the way.
+class BlockSearch {
+public:
+    BlockSearch(ConsistencyFileHandle file, const AuthenticodeLayout& layout)
+        : file_(file), hash_(layout), buffer_(ConsistencyFileScanner::kReadSize)
+    {
+    }
+
+    // Reads and walks the whole file, which must be positioned at its start.
+    void Run()
+    {
+        while (Read("ConsistencyFileScanner::Scan() - ReadFile() failed (1)")) {
+            while (at_ < size_) {
+                switch (state_) {
+                case SearchState::Searching:
+                    Search();
                     break;
-                sha1.Update(rest + marker, kConsistencyMarkerSize);
-                position += kConsistencyMarkerSize;
-                // Read again right behind the marker, so that what follows it
-                // lies in one buffer unless the file ends.
-                if (!SeekConsistencyFile(file_, position, error))
-                    throw ConsistencyErr("ConsistencyFileScanner::Scan() - SetFilePointer() failed (2)", error);
-                if (!ReadConsistencyFile(file_, buffer.data(), kReadSize, size, error))
-                    throw ConsistencyErr("ConsistencyFileScanner::Scan() - ReadFile() failed (2)", error);
-                at = 0;
-                state = SearchState::AfterMarker;
-                break;
-            }
-            case SearchState::AfterMarker:
-                if (left < kLeadAndSlotSize) {
-                    state = SearchState::Searching;
-                } else if (rest[0] == kConsistencyDigestLead) {
-                    sha1.Update(rest, 1);
-                    std::memcpy(storedDigest_, rest + 1, kConsistencyDigestSize);
-                    digestOffset_ = position + 1;
-                    at += kLeadAndSlotSize;
-                    position += kLeadAndSlotSize;
-                    state = SearchState::Found;
-                } else if (IsMarkerAt(rest, left)) {
-                    sha1.Update(rest, kConsistencyMarkerSize);
-                    at += kConsistencyMarkerSize;
-                    position += kConsistencyMarkerSize;
-                } else {
-                    state = SearchState::Searching;
+                case SearchState::AfterMarker:
+                    AfterMarker();
+                    break;
+                case SearchState::Found:
+                    Hash(size_ - at_);
+                    break;
+                default:
+                    throw ConsistencyErr("ConsistencyFileScanner::Scan() - Unexpected state", 0);
                 }
-                break;
-            case SearchState::Found:
-                sha1.Update(rest, left);
-                at = size;
-                position += left;
-                break;
-            default:
-                throw ConsistencyErr("ConsistencyFileScanner::Scan() - Unexpected state", 0);
             }
         }
     }
 
-    sha1.Finish(computedDigest_);
-    return state == SearchState::Found;
+    bool Found() const { return state_ == SearchState::Found; }
+    std::uint64_t DigestOffset() const { return digestOffset_; }
+    const unsigned char* StoredDigest() const { return storedDigest_; }
+    void Finish(unsigned char (&digest)[kConsistencyDigestSize]) { hash_.Finish(digest); }
+
+private:
+    // The next read into the buffer, from where the file pointer stands; false
+    // at the end of the file.
+    bool Read(const char* failure)
+    {
+        unsigned long error = 0;
+        if (!ReadConsistencyFile(file_, buffer_.data(), buffer_.size(), size_, error))
+            throw ConsistencyErr(failure, error);
+        at_ = 0;
+        return size_ != 0;
+    }
+
+    const unsigned char* Rest() const { return buffer_.data() + at_; }
+    size_t Left() const { return size_ - at_; }
+
+    // Hashes the next `count` bytes of the buffer and moves past them.
+    void Hash(size_t count)
+    {
+        hash_.Update(position_, Rest(), count);
+        Skip(count);
+    }
+
+    void Skip(size_t count)
+    {
+        at_ += count;
+        position_ += count;
+    }
+
+    // Bytes before a marker are ordinary data: hashed in one piece. At a
+    // marker, what follows is read again right behind it, so that it lies in
+    // one buffer unless the file ends.
+    void Search()
+    {
+        const size_t marker = FindMarker(Rest(), Left());
+        Hash(marker);
+        if (at_ == size_)
+            return;
+        Hash(kConsistencyMarkerSize);
+        unsigned long error = 0;
+        if (!SeekConsistencyFile(file_, position_, error))
+            throw ConsistencyErr("ConsistencyFileScanner::Scan() - SetFilePointer() failed (2)", error);
+        Read("ConsistencyFileScanner::Scan() - ReadFile() failed (2)");
+        state_ = SearchState::AfterMarker;
+    }
+
+    // Behind a marker: the 0xFF and a whole slot make the block, another marker
+    // copy keeps it going, anything else is searched as ordinary data.
+    void AfterMarker()
+    {
+        if (Left() < kLeadAndSlotSize) {
+            state_ = SearchState::Searching;
+        } else if (Rest()[0] == kConsistencyDigestLead) {
+            Hash(1);
+            std::memcpy(storedDigest_, Rest(), kConsistencyDigestSize);
+            digestOffset_ = position_;
+            Skip(kConsistencySlotSize);
+            state_ = SearchState::Found;
+        } else if (IsMarkerAt(Rest(), Left())) {
+            Hash(kConsistencyMarkerSize);
+        } else {
+            state_ = SearchState::Searching;
+        }
+    }
+
+    ConsistencyFileHandle file_;
+    CoveredSha1 hash_;
+    std::vector<unsigned char> buffer_;
+    size_t size_ = 0;            // bytes in the buffer
+    size_t at_ = 0;              // the next byte of the buffer
+    std::uint64_t position_ = 0; // file offset of buffer_[at_]
+    SearchState state_ = SearchState::Searching;
+    std::uint64_t digestOffset_ = 0;
+    unsigned char storedDigest_[kConsistencyDigestSize] = {};
+};
+
+} // namespace
+
+bool ConsistencyFileScanner::Scan()
+{
+    digestOffset_ = 0;
+    layout_ = ReadAuthenticodeLayout(file_);
+    unsigned long error = 0;
+    if (!SeekConsistencyFile(file_, 0, error))
+        throw ConsistencyErr("ConsistencyFileScanner::Scan() - SetFilePointer() failed", error);
+
+    BlockSearch search(file_, layout_);
+    search.Run();
+    search.Finish(computedDigest_);
+    if (!search.Found())
+        return false;
+    digestOffset_ = search.DigestOffset();
+    std::memcpy(storedDigest_, search.StoredDigest(), kConsistencyDigestSize);
+    return true;
 }
 
 void ConsistencyFileScanner::Apply()

@@ -27,6 +27,11 @@ USAGE = (
     "\n"
 )
 
+# What a failed integrity check prints (exit code 90).
+INTEGRITY_FAILURE_LINES = ("Installer integrity check failed: this distributable appears to have been\n"
+                           "damaged during transmission or in the process of being stored to your hard\n"
+                           "drive. Please try again with a freshly downloaded copy.\n")
+
 
 class PrefixCase(unittest.TestCase):
     """Each test gets a fresh prefix, removed afterwards unless KEEP_PREFIXES is set."""

@@ -1,8 +1,9 @@
 """The installer checks the digest stamped into its own file before anything else."""
 import shutil
+import struct
 import unittest
 
-from support import IDOK, INSTALLER, USAGE, BoxWatcher, PrefixCase
+from support import IDOK, INSTALLER, INTEGRITY_FAILURE_LINES as DAMAGED_LINES, USAGE, BoxWatcher, PrefixCase
 
 # The marker: three groups, each twice in a row.
 _A = bytes.fromhex("5e5bc5b48f8e4e7fbce565f4f634e3f4")
@@ -11,9 +12,6 @@ _C = bytes.fromhex("415333de189445c48a22bde9931bf8b6")
 MARKER = _A * 2 + _B * 2 + _C * 2
 DIGEST_SIZE, SLOT_SIZE = 20, 32
 
-DAMAGED_LINES = ("Installer integrity check failed: this distributable appears to have been\n"
-                 "damaged during transmission or in the process of being stored to your hard\n"
-                 "drive. Please try again with a freshly downloaded copy.\n")
 DAMAGED_BOX = ("This distributable appears to have been damaged during\\n"
                "transmission or in the process of being stored to your hard drive.\\n"
                "Please try again with a freshly downloaded copy.")
@@ -24,6 +22,15 @@ def digest_offset(image):
     block = image.find(MARKER * 2 + b"\xff")
     assert block > 0 and image.find(MARKER * 2 + b"\xff", block + 1) < 0, "exactly one digest block"
     return block + 2 * len(MARKER) + 1
+
+
+def covered_end(image):
+    """The end of the bytes the digest covers: the file's end, or where a
+    certificate table begins when the build signed the installer."""
+    pe = struct.unpack_from("<I", image, 0x3C)[0]
+    entry = pe + 24 + (96 if image[pe + 24:pe + 26] == b"\x0b\x01" else 112) + 4 * 8
+    offset, size = struct.unpack_from("<II", image, entry)
+    return offset if size and offset + size == len(image) else len(image)
 
 
 class IntegrityCheck(PrefixCase):
@@ -58,7 +65,7 @@ class IntegrityCheck(PrefixCase):
             (self.digest, "the first digest byte: inside the slot, but not filler"),
             (self.digest + DIGEST_SIZE - 1, "the last digest byte"),
             (self.digest + SLOT_SIZE, "the first byte behind the slot"),
-            (len(self.image) - 1, "the last byte of the file"),
+            (covered_end(self.image) - 1, "the last byte of the file (before a signature's table)"),
         ]
         for offset, why in cases:
             run = self.prefix.run(self.copy_with(f"damaged-{offset:x}", [offset]), "-?")

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <string>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "ConsistencyReferenceScan.h"
+#include "HandmadePe.h"
 #include "package/ConsistencyBlock.h"
 #include "package/ConsistencyErr.h"
 #include "package/ConsistencyFileAccess.h"
@@ -268,7 +270,7 @@ TEST(ConsistencyFileScanner, MatchesTheByteByByteSearchOnRandomFiles)
     std::mt19937 random(20240611);
     const auto pick = [&](size_t n) { return static_cast<size_t>(random() % n); };
     TempFile file({});
-    int found = 0, notFound = 0;
+    int found = 0, notFound = 0, signedFiles = 0;
     for (int round = 0; round < 150; ++round) {
         Bytes bytes;
         const size_t pieces = 1 + pick(12);
@@ -309,6 +311,22 @@ TEST(ConsistencyFileScanner, MatchesTheByteByByteSearchOnRandomFiles)
                 break;
             }
         }
+        // Half the files are PE files, PE32 or PE32+, and half of those are
+        // signed: their checksum, entry and table are left out.
+        const handmade_pe::Kind kind = pick(2) ? handmade_pe::Kind::Pe32 : handmade_pe::Kind::Pe32Plus;
+        const size_t peOffset = 0x40 + 8 * pick(64);
+        const bool pe = pick(2) && bytes.size() >= handmade_pe::FieldsOf(kind, peOffset).headersEnd;
+        if (pe) {
+            handmade_pe::PutHeaders(bytes, kind, peOffset);
+            if (pick(2)) {
+                Bytes table(pick(3000), 0x30);
+                const Bytes block = Block(1);
+                if (table.size() >= block.size() + 40 && pick(2))
+                    std::copy(block.begin(), block.end(), table.begin() + pick(40));
+                handmade_pe::Sign(bytes, kind, table, peOffset);
+                ++signedFiles;
+            }
+        }
         file.Write(bytes);
         const Outcome expected = ReferenceOutcome(bytes);
         ASSERT_EQ(ScanFile(file), expected) << "round " << round << ", " << bytes.size() << " bytes";
@@ -317,6 +335,7 @@ TEST(ConsistencyFileScanner, MatchesTheByteByByteSearchOnRandomFiles)
     // The generator must give both outcomes plenty of times.
     EXPECT_GT(found, 30);
     EXPECT_GT(notFound, 30);
+    EXPECT_GT(signedFiles, 15);
 }
 
 // --- Stamping and verifying -------------------------------------------------------
@@ -394,6 +413,166 @@ TEST(FileConsistency, StampingAFileWithoutABlockFailsAndLeavesItUnchanged)
     }
 }
 
+// --- Signed PE files -------------------------------------------------------------------
+
+using handmade_pe::Kind;
+constexpr Kind kPeKinds[] = {Kind::Pe32, Kind::Pe32Plus};
+constexpr size_t kPeBlock = 1000; // where the handmade PE files hold their block
+
+// A handmade PE file with the installer's block inside, stamped.
+Bytes StampedPe(Kind kind)
+{
+    Bytes file = Concat({handmade_pe::File(kind, kPeBlock), Block(2), Data(300)});
+    TempFile temp(file);
+    ApplyFileConsistencyDigest(temp.Path());
+    return temp.Read();
+}
+
+// A certificate table as a signature's: anything, here markers and a block too.
+Bytes Table() { return Concat({Data(100, 9), Block(2, 0x44), Marker(), Data(100, 10)}); }
+
+bool Verifies(const Bytes& file)
+{
+    TempFile temp(file);
+    return VerifyFileConsistency(temp.Path());
+}
+
+TEST(FileConsistency, ASignedPeFileStillVerifiesWithTheDigestStampedBeforeSigning)
+{
+    for (Kind kind : kPeKinds) {
+        const Bytes stamped = StampedPe(kind);
+        const handmade_pe::Fields f = handmade_pe::FieldsOf(kind, 0x80);
+        ASSERT_TRUE(Verifies(stamped)) << Name(kind);
+        Bytes signedFile = stamped;
+        handmade_pe::Sign(signedFile, kind, Table());
+        EXPECT_TRUE(Verifies(signedFile)) << Name(kind);
+
+        TempFile file(signedFile);
+        const Outcome outcome = ScanFile(file);
+        EXPECT_EQ(outcome, ReferenceOutcome(signedFile)) << Name(kind);
+        EXPECT_EQ(outcome.digestOffset, kPeBlock + 257) << Name(kind) << ": the table's block is not the one";
+        // What the digest covers: the file less the checksum, the entry, the slot and the table.
+        Bytes covered(signedFile.begin(), signedFile.begin() + static_cast<std::ptrdiff_t>(stamped.size()));
+        covered.erase(covered.begin() + kPeBlock + 257, covered.begin() + kPeBlock + 257 + kConsistencySlotSize);
+        covered.erase(covered.begin() + f.securityEntry, covered.begin() + f.securityEntry + 8);
+        covered.erase(covered.begin() + f.checkSum, covered.begin() + f.checkSum + 4);
+        EXPECT_EQ(outcome.computed, Sha1Hex(covered)) << Name(kind);
+
+        // Stamping the signed file again writes the same digest.
+        ApplyFileConsistencyDigest(file.Path());
+        EXPECT_EQ(file.Read(), signedFile) << Name(kind);
+
+        // Taking the signature off again (the entry emptied, the table cut off)
+        // gives a file that verifies too.
+        Bytes unsignedAgain(signedFile.begin(), signedFile.begin() + static_cast<std::ptrdiff_t>(stamped.size()));
+        handmade_pe::Put32(unsignedAgain, f.securityEntry, 0);
+        handmade_pe::Put32(unsignedAgain, f.securityEntry + 4, 0);
+        EXPECT_TRUE(Verifies(unsignedAgain)) << Name(kind);
+    }
+}
+
+// Each byte changed in turn: only the checksum, the table (while the entry
+// names it) and the filler may change; in the unsigned file the entry too.
+TEST(FileConsistency, InAPeFileEveryByteCountsButWhatSigningChangesAndTheFiller)
+{
+    for (Kind kind : kPeKinds) {
+        const handmade_pe::Fields f = handmade_pe::FieldsOf(kind, 0x80);
+        const size_t filler = kPeBlock + 257 + kConsistencyDigestSize;
+        const Bytes stamped = StampedPe(kind);
+        Bytes signedFile = stamped;
+        handmade_pe::Sign(signedFile, kind, Table());
+        for (const bool isSigned : {false, true}) {
+            const Bytes& original = isSigned ? signedFile : stamped;
+            TempFile file(original);
+            unsigned long error = 0;
+            const OwnedConsistencyFile handle = OpenConsistencyFile(file.Path(), true, error);
+            ASSERT_TRUE(handle);
+            ConsistencyFileScanner scanner(handle.get());
+            for (size_t at = 0; at < original.size(); ++at) {
+                PutByte(handle.get(), at, static_cast<unsigned char>(original[at] ^ 0x01));
+                const bool verifies = scanner.Scan() && scanner.DigestsEqual();
+                const bool mayChange = (at >= f.checkSum && at < f.checkSum + 4) ||
+                                       (at >= filler && at < filler + kConsistencySlotSize - kConsistencyDigestSize) ||
+                                       (!isSigned && at >= f.securityEntry && at < f.securityEntry + 8) ||
+                                       (isSigned && at >= stamped.size());
+                ASSERT_EQ(verifies, mayChange) << Name(kind) << (isSigned ? " signed" : " unsigned") << ", byte "
+                                               << at << " changed";
+                PutByte(handle.get(), at, original[at]);
+            }
+            EXPECT_TRUE(scanner.Scan() && scanner.DigestsEqual());
+        }
+    }
+}
+
+TEST(FileConsistency, ASignedPeFileWithBytesAppendedOrItsEntryPointingElsewhereFails)
+{
+    for (Kind kind : kPeKinds) {
+        const handmade_pe::Fields f = handmade_pe::FieldsOf(kind, 0x80);
+        const Bytes stamped = StampedPe(kind);
+        Bytes signedFile = stamped;
+        handmade_pe::Sign(signedFile, kind, Table());
+        ASSERT_TRUE(Verifies(signedFile));
+        const auto withEntry = [&](size_t offset, size_t size) {
+            Bytes changed = signedFile;
+            handmade_pe::Put32(changed, f.securityEntry, static_cast<std::uint32_t>(offset));
+            handmade_pe::Put32(changed, f.securityEntry + 4, static_cast<std::uint32_t>(size));
+            return changed;
+        };
+        const size_t table = signedFile.size() - stamped.size();
+        const std::pair<Bytes, const char*> cases[] = {
+            {Concat({signedFile, Repeat(1, 0)}), "a byte appended after the signature"},
+            {Concat({signedFile, Repeat(8, 0)}), "eight zero bytes appended"},
+            {Concat({signedFile, Table()}), "a second table appended"},
+            {withEntry(stamped.size() + 8, table), "the offset moved: the range ends past the file"},
+            {withEntry(stamped.size() + 8, table - 8), "the offset moved and the size shortened to match"},
+            {withEntry(stamped.size() - 8, table + 8), "the range reaching into the covered bytes before"},
+            {withEntry(stamped.size(), table - 1), "the size shortened"},
+            {withEntry(0, 0), "the entry emptied, the table left"},
+            {Bytes(signedFile.begin(), signedFile.end() - 1), "the table cut short"},
+        };
+        for (const auto& [file, why] : cases) {
+            EXPECT_FALSE(Verifies(file)) << Name(kind) << ": " << why;
+            EXPECT_EQ(ScanBytes(file), ReferenceOutcome(file)) << Name(kind) << ": " << why;
+        }
+    }
+}
+
+// A file whose PE headers are broken is hashed whole, slot aside, like any
+// other file: its checksum and entry count.
+TEST(FileConsistency, AFileWithBrokenPeHeadersIsHashedWithNothingLeftOut)
+{
+    for (Kind kind : kPeKinds) {
+        const handmade_pe::Fields f = handmade_pe::FieldsOf(kind, 0x80);
+        const std::pair<std::function<void(Bytes&)>, const char*> breaks[] = {
+            {[](Bytes& b) { b[0] = 'N'; }, "no MZ"},
+            {[](Bytes& b) { handmade_pe::Put32(b, 0x3C, 0xFFFFFF00u); }, "e_lfanew far outside the file"},
+            {[](Bytes& b) { handmade_pe::Put32(b, 0x3C, static_cast<std::uint32_t>(b.size() - 10)); },
+             "headers cut off by the end of the file"},
+            {[&](Bytes& b) { b[f.signature] = 'Q'; }, "no PE signature"},
+            {[&](Bytes& b) { handmade_pe::Put16(b, f.magic, 0x30B); }, "an unknown magic"},
+            {[&](Bytes& b) { handmade_pe::Put16(b, f.sizeOfOptionalHeader, 0); }, "no optional header"},
+            {[&](Bytes& b) { handmade_pe::Put32(b, f.directoryCount, 0); }, "no data directories"},
+        };
+        for (const auto& [breakIt, why] : breaks) {
+            Bytes file = Concat({handmade_pe::File(kind, kPeBlock), Block(2), Data(300)});
+            handmade_pe::Sign(file, kind, Table());
+            breakIt(file);
+            const Outcome outcome = ScanBytes(file);
+            ASSERT_TRUE(outcome.found) << why;
+            EXPECT_EQ(outcome.computed, SlotFreeDigest(file, kPeBlock + 257)) << Name(kind) << ": " << why;
+            EXPECT_EQ(outcome, ReferenceOutcome(file)) << Name(kind) << ": " << why;
+
+            // Stamped as it is, it verifies; its checksum then counts.
+            TempFile temp(file);
+            ApplyFileConsistencyDigest(temp.Path());
+            Bytes stamped = temp.Read();
+            EXPECT_TRUE(Verifies(stamped)) << why;
+            stamped[f.checkSum] ^= 0x01;
+            EXPECT_FALSE(Verifies(stamped)) << Name(kind) << ": " << why << ", the checksum changed";
+        }
+    }
+}
+
 // --- System failures ------------------------------------------------------------------
 
 template <typename Call>
@@ -433,7 +612,8 @@ TEST(FileConsistency, SystemFailuresRaiseConsistencyErrWithTheirTexts)
         const OwnedConsistencyFile writeOnly = OpenWriteOnly(file.Path());
         ASSERT_TRUE(writeOnly);
         ConsistencyFileScanner scanner(writeOnly.get());
-        ExpectConsistencyErr([&] { scanner.Scan(); }, "ConsistencyFileScanner::Scan() - ReadFile() failed (1)",
+        // The first read is of the PE headers.
+        ExpectConsistencyErr([&] { scanner.Scan(); }, "ConsistencyFileScanner::Scan() - ReadFile() failed (headers)",
                              "a handle that cannot read");
     }
     {
