@@ -4,6 +4,8 @@
 # the end-to-end cases that run the real installer under Wine (on a private X
 # display).
 set -eu
+# CI may start us with no standard input; every program below expects one.
+exec </dev/null
 cd "$(dirname "$0")/.."
 scripts/setup-deps.sh
 scripts/build.sh

@@ -3,7 +3,7 @@
 # DISPLAY and leaves the server's process id in $xvfb for the caller to end.
 start_xvfb() {
   display_file=$(mktemp)
-  Xvfb -displayfd 1 -screen 0 "$1" -nolisten tcp >"$display_file" 2>/dev/null &
+  Xvfb -displayfd 1 -screen 0 "$1" -nolisten tcp </dev/null >"$display_file" 2>/dev/null &
   xvfb=$!
   waited=0
   while [ ! -s "$display_file" ]; do

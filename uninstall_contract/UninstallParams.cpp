@@ -12,15 +12,15 @@ struct KnownSwitch {
 };
 
 constexpr KnownSwitch kSwitches[] = {
-    {"-shareResWith=", UninstallSwitch::ShareResources},
-    {"-delDir=", UninstallSwitch::DeleteDirectory},
-    {"-delMainFile=", UninstallSwitch::DeleteMainFile},
-    {"-delFile=", UninstallSwitch::DeleteFile},
-    {"-delRegKey=", UninstallSwitch::DeleteRegKey},
-    {"-delRegValue=", UninstallSwitch::DeleteRegValue},
-    {"-rstFileAssoc=", UninstallSwitch::RestoreFileAssociation},
-    {"-schdlDelDir=", UninstallSwitch::ScheduleDirectory},
-    {"-schdlDelFile=", UninstallSwitch::ScheduleFile},
+    {"-shareResWith=", UninstallSwitch::ShareResWith},
+    {"-delDir=", UninstallSwitch::DelDir},
+    {"-delMainFile=", UninstallSwitch::DelMainFile},
+    {"-delFile=", UninstallSwitch::DelFile},
+    {"-delRegKey=", UninstallSwitch::DelRegKey},
+    {"-delRegValue=", UninstallSwitch::DelRegValue},
+    {"-rstFileAssoc=", UninstallSwitch::RstFileAssoc},
+    {"-schdlDelDir=", UninstallSwitch::SchdlDelDir},
+    {"-schdlDelFile=", UninstallSwitch::SchdlDelFile},
 };
 
 constexpr const char* kRootNames[] = {
@@ -67,25 +67,25 @@ void CheckValue(UninstallSwitch kind, const std::string& name, const std::string
 {
     const std::string where = " in " + name + Position(offset);
     switch (kind) {
-    case UninstallSwitch::ShareResources:
+    case UninstallSwitch::ShareResWith:
         return;
-    case UninstallSwitch::DeleteDirectory:
-    case UninstallSwitch::DeleteMainFile:
-    case UninstallSwitch::DeleteFile:
-    case UninstallSwitch::ScheduleDirectory:
-    case UninstallSwitch::ScheduleFile:
+    case UninstallSwitch::DelDir:
+    case UninstallSwitch::DelMainFile:
+    case UninstallSwitch::DelFile:
+    case UninstallSwitch::SchdlDelDir:
+    case UninstallSwitch::SchdlDelFile:
         if (!IsFullPath(value))
             Fail("not a full path: '" + value + "'" + where);
         return;
-    case UninstallSwitch::DeleteRegKey:
+    case UninstallSwitch::DelRegKey:
         if (!IsRegistryKeyPath(value))
             Fail("not a registry key path: '" + value + "'" + where);
         return;
-    case UninstallSwitch::DeleteRegValue:
+    case UninstallSwitch::DelRegValue:
         if (value.find(':') == std::string::npos || !IsRegistryKeyPath(SplitAtColon(value).first))
             Fail("not a registry key path, a colon and a value name: '" + value + "'" + where);
         return;
-    case UninstallSwitch::RestoreFileAssociation: {
+    case UninstallSwitch::RstFileAssoc: {
         if (value.find(':') == std::string::npos)
             Fail("not an extension, a colon and a ProgID: '" + value + "'" + where);
         const ColonPair pair = SplitAtColon(value);

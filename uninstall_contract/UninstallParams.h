@@ -14,16 +14,17 @@
 
 #include "ZeRizIva/Exceptions.h"
 
+// Named as the switches are written (windows.h macros take names like DeleteFile).
 enum class UninstallSwitch {
-    ShareResources,         // -shareResWith=  another product's name; nothing to remove
-    DeleteDirectory,        // -delDir=        a directory, removed once it is empty
-    DeleteMainFile,         // -delMainFile=   the main program
-    DeleteFile,             // -delFile=       a file
-    DeleteRegKey,           // -delRegKey=     a full key path (root name first)
-    DeleteRegValue,         // -delRegValue=   a full key path, ':' and a value name (empty: the default value)
-    RestoreFileAssociation, // -rstFileAssoc=  an extension, ':' and the ProgID it was given
-    ScheduleDirectory,      // -schdlDelDir=   a directory, removed at the next restart
-    ScheduleFile,           // -schdlDelFile=  a file, deleted at the next restart
+    ShareResWith, // -shareResWith=  another product's name; nothing to remove
+    DelDir,       // -delDir=        a directory, removed once it is empty
+    DelMainFile,  // -delMainFile=   the main program
+    DelFile,      // -delFile=       a file
+    DelRegKey,    // -delRegKey=     a full key path (root name first)
+    DelRegValue,  // -delRegValue=   a full key path, ':' and a value name (empty: the default value)
+    RstFileAssoc, // -rstFileAssoc=  an extension, ':' and the ProgID it was given
+    SchdlDelDir,  // -schdlDelDir=   a directory, removed at the next restart
+    SchdlDelFile, // -schdlDelFile=  a file, deleted at the next restart
 };
 
 struct UninstallItem {

@@ -2,7 +2,7 @@
 
 void UninstallParamsWriter::SharedResources(std::string_view product)
 {
-    text_ = Item(UninstallSwitch::ShareResources, product);
+    text_ = Item(UninstallSwitch::ShareResWith, product);
 }
 
 void UninstallParamsWriter::FileAssociation(std::string_view extension, std::string_view progId)
@@ -10,7 +10,7 @@ void UninstallParamsWriter::FileAssociation(std::string_view extension, std::str
     std::string value(extension);
     value += ':';
     value += progId;
-    Append(UninstallSwitch::RestoreFileAssociation, value);
+    Append(UninstallSwitch::RstFileAssoc, value);
 }
 
 void UninstallParamsWriter::Append(UninstallSwitch kind, std::string_view value)

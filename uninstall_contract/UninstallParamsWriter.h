@@ -21,10 +21,10 @@ public:
     // begins the string anew.
     void SharedResources(std::string_view product);
     // -delDir=, -delMainFile=, -delFile=, -delRegKey=: what the uninstaller removes.
-    void Directory(std::string_view path) { Append(UninstallSwitch::DeleteDirectory, path); }
-    void MainFile(std::string_view path) { Append(UninstallSwitch::DeleteMainFile, path); }
-    void File(std::string_view path) { Append(UninstallSwitch::DeleteFile, path); }
-    void RegistryKey(std::string_view keyPath) { Append(UninstallSwitch::DeleteRegKey, keyPath); }
+    void Directory(std::string_view path) { Append(UninstallSwitch::DelDir, path); }
+    void MainFile(std::string_view path) { Append(UninstallSwitch::DelMainFile, path); }
+    void File(std::string_view path) { Append(UninstallSwitch::DelFile, path); }
+    void RegistryKey(std::string_view keyPath) { Append(UninstallSwitch::DelRegKey, keyPath); }
     // -rstFileAssoc=: the extension pointed at the ProgID, to be given back.
     void FileAssociation(std::string_view extension, std::string_view progId);
 

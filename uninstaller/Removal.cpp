@@ -22,10 +22,10 @@ bool IsBelow(const std::string& path, std::string parent)
 bool Holds(const UninstallItem& item, const std::string& heldFile)
 {
     switch (item.kind) {
-    case UninstallSwitch::DeleteMainFile:
-    case UninstallSwitch::DeleteFile:
+    case UninstallSwitch::DelMainFile:
+    case UninstallSwitch::DelFile:
         return CompareNoCaseMultibyte(item.value, heldFile) == 0;
-    case UninstallSwitch::DeleteDirectory:
+    case UninstallSwitch::DelDir:
         return IsBelow(heldFile, item.value);
     default:
         return false;
@@ -39,7 +39,7 @@ ListedRemoval::ListedRemoval(const std::vector<UninstallItem>& items, const std:
 {
     for (size_t i = 0; i < items_.size(); ++i) {
         const UninstallItem& item = items_[i];
-        if (item.kind == UninstallSwitch::RestoreFileAssociation)
+        if (item.kind == UninstallSwitch::RstFileAssoc)
             associationKeys_.push_back(ExtensionKeyPath(SplitAtColon(item.value).first));
         held_[i] = !heldFile.empty() && Holds(item, heldFile);
     }
@@ -58,28 +58,28 @@ void ListedRemoval::Remove(size_t index)
     done_[index] = true;
     const UninstallItem& item = items_[index];
     switch (item.kind) {
-    case UninstallSwitch::ShareResources:
+    case UninstallSwitch::ShareResWith:
         return;  // names another product, nothing of this installation
-    case UninstallSwitch::DeleteDirectory:
+    case UninstallSwitch::DelDir:
         Record(RemoveListedDirectory(item.value, HasScheduledBelow(item.value)), item.value);
         return;
-    case UninstallSwitch::DeleteMainFile:
-    case UninstallSwitch::DeleteFile:
+    case UninstallSwitch::DelMainFile:
+    case UninstallSwitch::DelFile:
         Record(DeleteListedFile(item.value), item.value);
         return;
-    case UninstallSwitch::ScheduleDirectory:
-    case UninstallSwitch::ScheduleFile:
-        Record(ScheduleListedItem(item.value, item.kind == UninstallSwitch::ScheduleDirectory), item.value);
+    case UninstallSwitch::SchdlDelDir:
+    case UninstallSwitch::SchdlDelFile:
+        Record(ScheduleListedItem(item.value, item.kind == UninstallSwitch::SchdlDelDir), item.value);
         return;
-    case UninstallSwitch::DeleteRegKey:
+    case UninstallSwitch::DelRegKey:
         RemoveKey(item.value);
         return;
-    case UninstallSwitch::DeleteRegValue: {
+    case UninstallSwitch::DelRegValue: {
         const ColonPair keyAndValue = SplitAtColon(item.value);
         Record(DeleteListedValue(keyAndValue.first, keyAndValue.second), {});
         return;
     }
-    case UninstallSwitch::RestoreFileAssociation: {
+    case UninstallSwitch::RstFileAssoc: {
         const ColonPair extensionAndProgId = SplitAtColon(item.value);
         Record(GiveBackFileAssociation(extensionAndProgId.first, extensionAndProgId.second), {});
         return;
@@ -93,7 +93,7 @@ void ListedRemoval::RemoveKey(const std::string& keyPath)
         if (CompareNoCaseMultibyte(keyPath, associationKey) == 0)
             return;
     for (size_t i = items_.size(); i-- > 0;) {
-        if (!done_[i] && items_[i].kind == UninstallSwitch::DeleteRegKey && IsBelow(items_[i].value, keyPath)) {
+        if (!done_[i] && items_[i].kind == UninstallSwitch::DelRegKey && IsBelow(items_[i].value, keyPath)) {
             done_[i] = true;
             RemoveKey(items_[i].value);
         }

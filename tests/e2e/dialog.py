@@ -137,7 +137,7 @@ class InteractiveRun:
     # Looking ---------------------------------------------------------
     def look(self, title=TITLE, timeout_ms=60000):
         run = self.prefix.probe("WindowProbe.exe", "dialog", title, str(timeout_ms), timeout=timeout_ms / 1000 + 60)
-        assert run.returncode == 0, run
+        assert run.returncode == 0, f"{run}\n{self.prefix.window_trouble()}"
         return DialogState(run.lines)
 
     def windows(self, title=None):

@@ -53,6 +53,7 @@ class BoxWatcher:
 
     def __init__(self, prefix, title, button_id, timeout_ms=60000):
         self.result = None
+        self._prefix = prefix
         self._thread = threading.Thread(
             target=self._watch, args=(prefix, title, button_id, timeout_ms), daemon=True)
         self._thread.start()
@@ -64,7 +65,8 @@ class BoxWatcher:
     def texts(self):
         """The box's texts, after it was answered."""
         self._thread.join(120)
-        assert self.result is not None and self.result.returncode == 0, self.result
+        if self.result is None or self.result.returncode != 0:
+            raise AssertionError(f"{self.result}\n{self._prefix.window_trouble()}")
         return [line.split("|", 2)[2] for line in self.result.lines if line.count("|") >= 2]
 
     def default_button(self):

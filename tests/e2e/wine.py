@@ -17,6 +17,19 @@ PROBES = BUILD / "tests" / "probes"
 WORK = Path(os.environ.get("VELANTRIX_E2E_WORK", ROOT / "build" / "e2e"))
 WINE64 = "/usr/lib/wine/wine64"
 
+
+def _ensure_standard_input():
+    """A runner may start the suite with no standard input (CI does). The next
+    descriptor opened, a pipe or a log file, would then take number 0 and be
+    every child's input; the test displays' Xvfb servers ended at once."""
+    try:
+        os.fstat(0)
+    except OSError:
+        os.open(os.devnull, os.O_RDONLY)
+
+
+_ensure_standard_input()
+
 # Files Wine changes in place: a hard link would carry the change into the template.
 _REWRITTEN_SUFFIXES = (".reg", ".ini")
 
@@ -106,6 +119,7 @@ class Prefix:
                 shutil.copy2(file, copy)
                 os.replace(copy, file)
         self.env = base_env(self.path)
+        self.started = []
 
     # Paths -------------------------------------------------------------
     @property
@@ -131,6 +145,8 @@ class Prefix:
             process = subprocess.Popen([WINE64, str(exe), *args], env=full_env, cwd=cwd,
                                        stdin=subprocess.DEVNULL, stdout=out, stderr=err)
         process.output_paths = (out_path, err_path)
+        process.program = Path(exe).name
+        self.started.append(process)
         return process
 
     def finish(self, process, timeout=120):
@@ -151,6 +167,22 @@ class Prefix:
 
     def probe(self, name, *args, timeout=60):
         return self.run(PROBES / name, *args, timeout=timeout)
+
+    def window_trouble(self):
+        """For a case that found no window: whether the display answers, the
+        prefix's visible windows, and how each program started so far stands."""
+        display = subprocess.run(["xdpyinfo"], env=self.env, capture_output=True, text=True, timeout=60)
+        lines = [f"display {self.env.get('DISPLAY')!r}: "
+                 + ("answers" if display.returncode == 0 else f"does not answer ({display.stderr.strip()})")]
+        windows = subprocess.run([WINE64, str(PROBES / "WindowProbe.exe"), "windows"], env=self.env,
+                                 capture_output=True, timeout=60)
+        lines.append("visible windows: " + (_text(windows.stdout).strip() or "none"))
+        for process in self.started:
+            out_path, err_path = process.output_paths
+            state = "running" if process.poll() is None else f"ended with {process.returncode}"
+            lines.append(f"{process.program}: {state}; stdout {_text(out_path.read_bytes())[-400:]!r}; "
+                         f"stderr {_text(err_path.read_bytes())[-400:]!r}")
+        return "\n".join(lines)
 
     def start_session(self):
         """Starts the prefix's Wine session now and keeps it running. The first

@@ -25,28 +25,28 @@ INSTANTIATE_TEST_SUITE_P(
     Table, ParsesUninstallParams,
     testing::Values(
         GoodCase{R"("-shareResWith=Dravelo" "-delDir=C:\Program Files\Korvane Velantrix")",
-                 {{Kind::ShareResources, "Dravelo"}, {Kind::DeleteDirectory, "C:\\Program Files\\Korvane Velantrix"}},
+                 {{Kind::ShareResWith, "Dravelo"}, {Kind::DelDir, "C:\\Program Files\\Korvane Velantrix"}},
                  "the installer's first two items; a value may hold spaces"},
         GoodCase{R"("-delMainFile=C:\V\Velantrix.exe" "-delFile=C:\V\uninst.exe")",
-                 {{Kind::DeleteMainFile, "C:\\V\\Velantrix.exe"}, {Kind::DeleteFile, "C:\\V\\uninst.exe"}},
+                 {{Kind::DelMainFile, "C:\\V\\Velantrix.exe"}, {Kind::DelFile, "C:\\V\\uninst.exe"}},
                  "main file and file"},
         GoodCase{R"("-delRegKey=HKEY_LOCAL_MACHINE\SOFTWARE\Classes\.dvs" "-rstFileAssoc=.dvs:Korvane.Velantrix.4.10.Settings")",
-                 {{Kind::DeleteRegKey, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.dvs"},
-                  {Kind::RestoreFileAssociation, ".dvs:Korvane.Velantrix.4.10.Settings"}},
+                 {{Kind::DelRegKey, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.dvs"},
+                  {Kind::RstFileAssoc, ".dvs:Korvane.Velantrix.4.10.Settings"}},
                  "key and association"},
         GoodCase{R"("-delRegValue=HKEY_LOCAL_MACHINE\SOFTWARE\X\SharedDLLs:C:\V\vxcore.dll")",
-                 {{Kind::DeleteRegValue, "HKEY_LOCAL_MACHINE\\SOFTWARE\\X\\SharedDLLs:C:\\V\\vxcore.dll"}},
+                 {{Kind::DelRegValue, "HKEY_LOCAL_MACHINE\\SOFTWARE\\X\\SharedDLLs:C:\\V\\vxcore.dll"}},
                  "the first colon ends the key: value names may hold colons and backslashes"},
         GoodCase{R"("-delRegValue=hkey_current_user\Software\X:")",
-                 {{Kind::DeleteRegValue, "hkey_current_user\\Software\\X:"}},
+                 {{Kind::DelRegValue, "hkey_current_user\\Software\\X:"}},
                  "an empty value name is the default value; root names in any case"},
         GoodCase{R"("-schdlDelDir=\\server\share\d" "-schdlDelFile=C:\d\f")",
-                 {{Kind::ScheduleDirectory, "\\\\server\\share\\d"}, {Kind::ScheduleFile, "C:\\d\\f"}},
+                 {{Kind::SchdlDelDir, "\\\\server\\share\\d"}, {Kind::SchdlDelFile, "C:\\d\\f"}},
                  "restart-time items; a share path is a full path"},
         GoodCase{R"(  "-delFile=C:\a"   "-delFile=C:\b"  )",
-                 {{Kind::DeleteFile, "C:\\a"}, {Kind::DeleteFile, "C:\\b"}},
+                 {{Kind::DelFile, "C:\\a"}, {Kind::DelFile, "C:\\b"}},
                  "spaces around and between items"},
-        GoodCase{"\"-delFile=C:\\\x83\\\"", {{Kind::DeleteFile, "C:\\\x83\\"}},
+        GoodCase{"\"-delFile=C:\\\x83\\\"", {{Kind::DelFile, "C:\\\x83\\"}},
                  "bytes above 127 stand as they are"}));
 
 struct BadCase {
@@ -135,7 +135,7 @@ TEST(UninstallParams, TheInstallersWholeStringParses)
                              "Uninstall\\Velantrix\"";
     const Items items = ParseUninstallParams(text);
     ASSERT_EQ(items.size(), 6u);
-    EXPECT_EQ(items.back().kind, Kind::DeleteRegKey);
+    EXPECT_EQ(items.back().kind, Kind::DelRegKey);
 }
 
 } // namespace

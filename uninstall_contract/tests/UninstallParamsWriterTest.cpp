@@ -23,19 +23,19 @@ TEST(UninstallParamsWriter, WhatAWholeInstallationWritesParsesBackItemByItem)
     const std::string registration = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
                                      "Velantrix";
     const Items expected = {
-        {Kind::ShareResources, "Dravelo"},
-        {Kind::DeleteDirectory, d},
-        {Kind::DeleteMainFile, d + "\\velantrix.exe"},
-        {Kind::DeleteFile, d + "\\vxcore.dll"},
-        {Kind::DeleteFile, d + "\\uninst.exe"},
-        {Kind::DeleteDirectory, menu},
-        {Kind::DeleteFile, menu + "\\Velantrix.lnk"},
-        {Kind::DeleteFile, desktop + "\\Velantrix.lnk"},
-        {Kind::DeleteRegKey, classes + ".vxp"},
-        {Kind::DeleteRegKey, classes + "Korvane.Velantrix.4.10.Profile\\Shell\\Open\\command"},
-        {Kind::DeleteRegKey, classes + "Korvane.Velantrix.4.10.Profile"},
-        {Kind::RestoreFileAssociation, ".dvs:Korvane.Velantrix.4.10.Settings"},
-        {Kind::DeleteRegKey, registration},
+        {Kind::ShareResWith, "Dravelo"},
+        {Kind::DelDir, d},
+        {Kind::DelMainFile, d + "\\velantrix.exe"},
+        {Kind::DelFile, d + "\\vxcore.dll"},
+        {Kind::DelFile, d + "\\uninst.exe"},
+        {Kind::DelDir, menu},
+        {Kind::DelFile, menu + "\\Velantrix.lnk"},
+        {Kind::DelFile, desktop + "\\Velantrix.lnk"},
+        {Kind::DelRegKey, classes + ".vxp"},
+        {Kind::DelRegKey, classes + "Korvane.Velantrix.4.10.Profile\\Shell\\Open\\command"},
+        {Kind::DelRegKey, classes + "Korvane.Velantrix.4.10.Profile"},
+        {Kind::RstFileAssoc, ".dvs:Korvane.Velantrix.4.10.Settings"},
+        {Kind::DelRegKey, registration},
     };
 
     std::string text;
@@ -80,7 +80,7 @@ TEST(UninstallParamsWriter, RefusesAValueItCannotWriteAndKeepsTheString)
         } catch (const UninstallParamsError& error) {
             EXPECT_EQ(std::string(error.what()), reason);
         }
-        EXPECT_EQ(ParseUninstallParams(text), (Items{{Kind::ShareResources, "Dravelo"}})) << reason;
+        EXPECT_EQ(ParseUninstallParams(text), (Items{{Kind::ShareResWith, "Dravelo"}})) << reason;
     }
 }
 
