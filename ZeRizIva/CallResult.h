@@ -76,3 +76,8 @@ protected:
 private:
     std::int32_t code_ = 0;  // an HRESULT
 };
+
+// Raises InstallError with the named call's WindowsFailureText for the
+// thread's last-error value; call it on the line after the failed call
+// (Windows only).
+[[noreturn]] void RaiseLastError(const wchar_t* functionName);

@@ -170,7 +170,7 @@ unsigned long RunProcessAndWait(const std::string& commandLine, bool inheritHand
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, inheritHandles, detached ? DETACHED_PROCESS : 0,
                         nullptr, nullptr, &startup, &process))
-        throw InstallError(SystemCallResult::LastError(L"CreateProcess()").WindowsFailureText());
+        RaiseLastError(L"CreateProcess()");
     UniqueKernelHandle processHandle(process.hProcess);
     UniqueKernelHandle threadHandle(process.hThread);
     WaitForSingleObject(processHandle.get(), INFINITE);

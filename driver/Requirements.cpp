@@ -61,7 +61,7 @@ bool TokenHoldsAdministrators()
     PSID allocated = nullptr;
     if (!api.allocateSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
                          &allocated))
-        throw InstallError(SystemCallResult::LastError(L"AllocateAndInitializeSid()").WindowsFailureText());
+        RaiseLastError(L"AllocateAndInitializeSid()");
     const UniqueSid administrators(allocated);
     if (!administrators)
         throw InstallError("AllocateAndInitializeSid() failed: NULL SID returned.");
@@ -70,17 +70,17 @@ bool TokenHoldsAdministrators()
 
     UniqueKernelHandle token;
     if (!api.openProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()))
-        throw InstallError(SystemCallResult::LastError(L"OpenProcessToken()").WindowsFailureText());
+        RaiseLastError(L"OpenProcessToken()");
     DWORD size = 0;
     if (!api.getTokenInformation(token.get(), TokenGroups, nullptr, 0, &size) &&
         GetLastError() != ERROR_INSUFFICIENT_BUFFER)
-        throw InstallError(SystemCallResult::LastError(L"GetTokenInformation()").WindowsFailureText());
+        RaiseLastError(L"GetTokenInformation()");
     UniqueGlobalMemory buffer(GlobalAlloc(GMEM_ZEROINIT, size));
     if (!buffer)
         throw BadAllocation();
     auto* groups = static_cast<TOKEN_GROUPS*>(static_cast<void*>(buffer.get()));
     if (!api.getTokenInformation(token.get(), TokenGroups, groups, size, &size))
-        throw InstallError(SystemCallResult::LastError(L"GetTokenInformation()").WindowsFailureText());
+        RaiseLastError(L"GetTokenInformation()");
     // A group marked for deny only counts as well: the attributes are not read.
     for (DWORD i = 0; i < groups->GroupCount; ++i) {
         PSID sid = groups->Groups[i].Sid;

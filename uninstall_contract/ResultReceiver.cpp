@@ -4,14 +4,8 @@
 
 #include "ResultProtocol.h"
 #include "ZeRizIva/CallResult.h"
-#include "ZeRizIva/Exceptions.h"
 
 namespace {
-
-[[noreturn]] void RaiseCallFailure(const wchar_t* call)
-{
-    throw InstallError(SystemCallResult::LastError(call).WindowsFailureText());
-}
 
 unsigned long long Value(HANDLE handle) { return reinterpret_cast<uintptr_t>(handle); }
 
@@ -23,13 +17,13 @@ ResultReceiver::ResultReceiver()
     section_.reset(
         CreateFileMappingA(INVALID_HANDLE_VALUE, &inheritable, PAGE_READWRITE, 0, sizeof(std::int32_t), nullptr));
     if (!section_)
-        RaiseCallFailure(L"CreateFileMapping()");
+        RaiseLastError(L"CreateFileMapping()");
     view_.reset(MapViewOfFile(section_.get(), FILE_MAP_READ, 0, 0, sizeof(std::int32_t)));
     if (!view_)
-        RaiseCallFailure(L"MapViewOfFile()");
+        RaiseLastError(L"MapViewOfFile()");
     event_.reset(CreateEventA(&inheritable, TRUE, FALSE, nullptr));
     if (!event_)
-        RaiseCallFailure(L"CreateEvent()");
+        RaiseLastError(L"CreateEvent()");
 }
 
 std::string ResultReceiver::CallerArguments() const
