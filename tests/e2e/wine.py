@@ -174,10 +174,10 @@ class Prefix:
         display = subprocess.run(["xdpyinfo"], env=self.env, capture_output=True, text=True, timeout=60)
         lines = [f"display {self.env.get('DISPLAY')!r}: "
                  + ("answers" if display.returncode == 0 else f"does not answer ({display.stderr.strip()})")]
-        windows = subprocess.run([WINE64, str(PROBES / "WindowProbe.exe"), "windows"], env=self.env,
-                                 capture_output=True, timeout=60)
-        lines.append("visible windows: " + (_text(windows.stdout).strip() or "none"))
-        for process in self.started:
+        started = list(self.started)
+        windows = self.probe("WindowProbe.exe", "windows")
+        lines.append("visible windows: " + (windows.stdout.strip() or "none"))
+        for process in started:
             out_path, err_path = process.output_paths
             state = "running" if process.poll() is None else f"ended with {process.returncode}"
             lines.append(f"{process.program}: {state}; stdout {_text(out_path.read_bytes())[-400:]!r}; "
