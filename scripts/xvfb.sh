@@ -6,12 +6,13 @@ start_xvfb() {
   Xvfb -displayfd 1 -screen 0 "$1" -nolisten tcp </dev/null >"$display_file" 2>/dev/null &
   xvfb=$!
   waited=0
-  while [ ! -s "$display_file" ]; do
+  # The number and its newline come in separate writes: wait for the whole line.
+  while [ "$(wc -l <"$display_file")" -lt 1 ]; do
     waited=$((waited + 1))
     if [ "$waited" -gt 300 ]; then echo "Xvfb did not start" >&2; rm -f "$display_file"; return 1; fi
     sleep 0.1
   done
-  DISPLAY=":$(cat "$display_file")"
+  DISPLAY=":$(head -n 1 "$display_file")"
   export DISPLAY
   rm -f "$display_file"
 }

@@ -19,6 +19,21 @@ def modules():
     return [m for m in FIRST if m in found] + [m for m in found if m not in FIRST]
 
 
+def read_line(fd, seconds):
+    """One line from a pipe, however many writes it arrives in (Xvfb writes the
+    display number and the newline separately, and dies if the pipe is closed
+    in between); "" when the writer ends or the time runs out first."""
+    deadline = time.monotonic() + seconds
+    data = b""
+    while not data.endswith(b"\n"):
+        ready, _, _ = select.select([fd], [], [], max(0.0, deadline - time.monotonic()))
+        chunk = os.read(fd, 32) if ready else b""
+        if not chunk:
+            return ""
+        data += chunk
+    return data.decode().strip()
+
+
 def start_display():
     """A private Xvfb on a display it picks itself; returns once it accepts clients."""
     read_end, write_end = os.pipe()
@@ -27,8 +42,7 @@ def start_display():
                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write_end)
     try:
-        ready, _, _ = select.select([read_end], [], [], 30)
-        number = os.read(read_end, 32).decode().strip() if ready else ""
+        number = read_line(read_end, 30)
     finally:
         os.close(read_end)
     if not number:
