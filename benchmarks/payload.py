@@ -5,8 +5,8 @@ the shipped package's size exactly.
     python3 benchmarks/payload.py OUTPUT_DIR
 
 writes OUTPUT_DIR/package.manifest (for tools/make_package, absolute sources)
-and OUTPUT_DIR/setup.nsi (the NSIS peer with the same files), plus the last
-entry's cut file. A file is rewritten only when its content changes, so the
+and OUTPUT_DIR/setup-x64.nsi and setup-x86.nsi (the NSIS peers with the same
+files), plus the last entry's cut file. A file is rewritten only when its content changes, so the
 builds that depend on them stay up to date.
 """
 import re
@@ -81,19 +81,27 @@ def main(out_dir):
     manifest += [f'"{p.name}" "{p}"' for p in files]
     write_if_changed(out_dir / "package.manifest", ("\n".join(manifest) + "\n").encode())
 
-    # The peer: NSIS's 64-bit Unicode stub, one solid LZMA block with the same
+    # The peers: NSIS's Unicode stubs, 64-bit and 32-bit (each measured against
+    # our build of the same architecture), one solid LZMA block with the same
     # dictionary, the same files into the same kind of folder, nothing else.
-    # With /SHORTCUTS it also makes our installation's six shortcuts, which
+    # With /SHORTCUTS they also make our installation's six shortcuts, which
     # shows what they cost under Wine.
+    for arch, stub in (("x64", "amd64-unicode"), ("x86", "x86-unicode")):
+        write_if_changed(out_dir / f"setup-{arch}.nsi", ("\n".join(nsis_script(out_dir, files, arch, stub)) + "\n").encode())
+    print(f"{out_dir / 'package.manifest'}: {len(files)} entries, {UNPACKED_SIZE} bytes unpacked, "
+          f"{last.name} cut to {last_size} bytes")
+
+
+def nsis_script(out_dir, files, arch, stub):
     target = f"$INSTDIR\\{files[0].name}"
-    nsis = [
+    return [
         "Unicode true",
-        "Target amd64-unicode",
+        f"Target {stub}",
         "SetCompressor /SOLID /FINAL lzma",
         "SetCompressorDictSize 32",
         "!include FileFunc.nsh",
         'Name "Velantrix benchmark peer"',
-        f'OutFile "{out_dir / "nsis-setup.exe"}"',
+        f'OutFile "{out_dir / f"nsis-setup-{arch}.exe"}"',
         f'InstallDir "{INSTALL_FOLDER}"',
         "RequestExecutionLevel admin",
         "SilentInstall silent",
@@ -112,9 +120,6 @@ def main(out_dir):
         "  done:",
         "SectionEnd",
     ]
-    write_if_changed(out_dir / "setup.nsi", ("\n".join(nsis) + "\n").encode())
-    print(f"{out_dir / 'package.manifest'}: {len(files)} entries, {UNPACKED_SIZE} bytes unpacked, "
-          f"{last.name} cut to {last_size} bytes")
 
 
 if __name__ == "__main__":

@@ -1,7 +1,10 @@
 """Measures the installer against its limits and a peer; scripts/benchmark.sh
 builds everything first and then runs this.
 
-    python3 benchmarks/run.py [--runs N]
+    python3 benchmarks/run.py [--runs N] [--arch x64|x86]
+
+--arch picks the build measured (default x64) and the NSIS peer of the same
+architecture.
 
 Every figure is the median of N runs (default 7). Wine runs each get a fresh
 copy of one booted template prefix (tests/e2e/wine.py) whose session is already
@@ -20,7 +23,20 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[1]
 BENCH = ROOT / "build" / "bench"
-BUILD = ROOT / "build" / "x64-bench"
+ARCHES = ("x64", "x86")
+
+
+def arguments():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--runs", type=int, default=7)
+    parser.add_argument("--arch", choices=ARCHES, default="x64")
+    return parser
+
+
+# Read before tests/e2e/wine.py is imported: it takes the build from the environment.
+ARCH = arguments().parse_known_args()[0].arch
+BUILD = ROOT / "build" / f"{ARCH}-bench"
+os.environ.setdefault("VELANTRIX_ARCH", ARCH)
 os.environ.setdefault("VELANTRIX_BUILD", str(BUILD))
 os.environ.setdefault("VELANTRIX_E2E_WORK", str(BENCH / "wine"))
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
@@ -28,7 +44,7 @@ import wine  # noqa: E402  (reads the two variables above)
 
 INSTALLER = BUILD / "VelantrixInstaller.exe"
 STREAM = BUILD / "resources" / "package.lzma"
-NSIS_SETUP = BENCH / "nsis-setup.exe"
+NSIS_SETUP = BENCH / f"nsis-setup-{ARCH}.exe"
 MANIFEST = BENCH / "package.manifest"
 NATIVE_TOOL = ROOT / "build" / "host" / "benchmarks" / "bench_tool"
 WINDOWS_TOOL = BUILD / "benchmarks" / "bench_tool.exe"
@@ -106,7 +122,7 @@ class WineRun:
     def __init__(self, prefix, exe, *args):
         self.lines = []
         start = time.perf_counter()
-        process = subprocess.Popen([wine.WINE64, str(exe), *args], env=prefix.env, stdin=subprocess.DEVNULL,
+        process = subprocess.Popen([wine.loader(exe), str(exe), *args], env=prefix.env, stdin=subprocess.DEVNULL,
                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         # Wine's helper processes may inherit the pipe: read until the program
         # ends, not until the pipe closes.
@@ -205,8 +221,7 @@ def settled_load(patience=120):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--runs", type=int, default=7)
+    parser = arguments()
     runs = parser.parse_args().runs
     if runs < 1:
         parser.error("--runs must be at least 1")
@@ -269,7 +284,8 @@ def report(runs, figures, peaks, load_before):
     installer_size = INSTALLER.stat().st_size
     nsis_size = NSIS_SETUP.stat().st_size
     own_peak = p["ours"] - p["idle"]
-    wine_version = subprocess.run([wine.WINE64, "--version"], capture_output=True, text=True).stdout.strip()
+    wine_version = subprocess.run([wine.loader(INSTALLER), "--version"], capture_output=True,
+                                  text=True).stdout.strip()
 
     def row(what, key, note=""):
         return f"| {what} | {seconds_cell(figures[key])} | {note} |"
@@ -325,7 +341,7 @@ def report(runs, figures, peaks, load_before):
              own_peak <= DICTIONARY + 16 * MIB),
     ]
     text = "\n".join(lines) + "\n"
-    (BENCH / "results.md").write_text(text)
+    (BENCH / f"results-{ARCH}.md").write_text(text)
     print(text)
     if load_before >= QUIET_LOAD:
         print(f"warning: the load average was {load_before:.2f} at the start: measure again on a quiet machine",

@@ -1,8 +1,10 @@
 #!/bin/sh
 # The benchmark (not a test): builds a package the size of the shipped one from
-# Wine's DLLs, an installer carrying it (preset x64-bench, never shipped), the
-# benchmark tool and an NSIS installer of the same files, then measures them
-# side by side and prints the table (also left in build/bench/results.md).
+# Wine's DLLs, installers carrying it (presets x64-bench and x86-bench, never
+# shipped), the benchmark tool and NSIS installers of the same files, then
+# measures each of our builds beside the NSIS peer of its architecture and
+# prints the tables (also left in build/bench/results-x64.md and -x86.md). The
+# x86 one only where this machine runs 32-bit programs; elsewhere it says why.
 #
 #   scripts/benchmark.sh [--runs N]
 #
@@ -11,16 +13,20 @@ set -eu
 cd "$(dirname "$0")/.."
 scripts/setup-deps.sh
 jobs=$(nproc)
+arches=x64
+if why=$(python3 scripts/x86_check.py); then arches="x64 x86"; fi
 
 cmake --preset host >/dev/null
 cmake --build --preset host -j "$jobs" --target make_package zlib_compress StampConsistencyDigest bench_tool
 python3 benchmarks/payload.py build/bench
-cmake --preset x64-bench >/dev/null
-cmake --build --preset x64-bench -j "$jobs"
-# Compressing takes a while: only when the script changed (payload.py rewrites it only then).
-if [ ! build/bench/nsis-setup.exe -nt build/bench/setup.nsi ]; then
-  makensis -V2 build/bench/setup.nsi
-fi
+for arch in $arches; do
+  cmake --preset "$arch-bench" >/dev/null
+  cmake --build --preset "$arch-bench" -j "$jobs"
+  # Compressing takes a while: only when the script changed (payload.py rewrites it only then).
+  if [ ! "build/bench/nsis-setup-$arch.exe" -nt "build/bench/setup-$arch.nsi" ]; then
+    makensis -V2 "build/bench/setup-$arch.nsi"
+  fi
+done
 
 xvfb=""
 cleanup() {
@@ -35,4 +41,8 @@ if [ -z "${DISPLAY:-}" ]; then
   . scripts/xvfb.sh
   start_xvfb 1024x768x24
 fi
-python3 benchmarks/run.py "$@"
+for arch in $arches; do
+  echo "== $arch build against the $arch NSIS peer"
+  python3 benchmarks/run.py --arch "$arch" "$@"
+done
+[ "$arches" != x64 ] || echo "== x86: not run: $why"

@@ -11,7 +11,7 @@ from wine import INSTALLER, WORK
 
 TITLE = "Korvane Velantrix 4.10 Installer"
 CONTENTS_TITLE = "Korvane Velantrix 4.10 Package Contents"
-SCREENSHOTS = WORK.parent / "screenshots"
+SCREENSHOTS = WORK / "screenshots"
 
 # The dialog template: control id -> (x, y, width, height) in dialog units.
 TEMPLATE = {

@@ -2,10 +2,27 @@
 
 The files are only complete once the prefix's wineserver has ended
 (Prefix.shutdown); seeding appends key blocks before anything runs.
+
+Paths are written as a program names them. Which key that is depends on the
+view: a 32-bit program on 64-bit Windows sees HKEY_LOCAL_MACHINE\Software\
+Wow6432Node as HKEY_LOCAL_MACHINE\Software, except for Software\Classes, which
+both views share but for a few keys; the other keys they share are links, which
+Wine keeps in system.reg. The view defaults to the installer's
+under test (wine.WOW64); VIEW_WOW64 and VIEW_NATIVE name one explicitly.
 """
 import re
 
+from wine import WOW64
+
 ROOTS = {"HKEY_LOCAL_MACHINE": "system.reg", "HKEY_CURRENT_USER": "user.reg"}
+# A 32-bit program's view on 64-bit Windows, and the system's own (the only one
+# a 32-bit Windows has).
+VIEW_WOW64, VIEW_NATIVE = "32-bit view of 64-bit Windows", "the system's own view"
+INSTALLER_VIEW = VIEW_WOW64 if WOW64 else VIEW_NATIVE
+_LINK_PREFIX = "\\registry\\machine\\"
+# Software\Classes is shared by the views but for these keys, which the 32-bit
+# view keeps under Classes\Wow6432Node (Windows 7 and later, and Wine).
+_CLASSES_OF_32_BIT_VIEW = {"clsid", "directshow", "interface", "media type", "mediafoundation"}
 
 REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ = 1, 2, 3, 4, 7
 
@@ -117,15 +134,60 @@ class Key:
         return sorted(entry[0] for entry in self.values.values())
 
 
-class Registry:
-    """The registry of a stopped prefix, addressed by full key paths."""
+_LINK = re.compile(r'^\[(.*)\][^\n]*\n(?:#[^\n]*\n)*"SymbolicLinkValue"=hex\(6\):((?:[0-9a-f,]|\\\n\s*)*)',
+                   re.M | re.I)
 
-    def __init__(self, prefix):
+
+def machine_links(system_reg):
+    """{key: target} of the registry links in a system.reg, in lower case."""
+    links = {}
+    for name, data in _LINK.findall(system_reg.read_text(encoding="latin-1")):
+        raw = bytes(int(b, 16) for b in data.replace("\\", "").split(",") if b.strip())
+        target = raw.decode("utf-16-le").lower()
+        if target.startswith(_LINK_PREFIX):
+            links[_unescape(name).lower()] = target[len(_LINK_PREFIX):]
+    return links
+
+
+def stored_path(path, view=None, links=None):
+    """Where Wine keeps the key a program of the given view names path (the
+    case of the names it keeps is path's); links: the prefix's machine_links."""
+    root, _, sub = path.partition("\\")
+    root = root.upper()
+    if root != "HKEY_LOCAL_MACHINE":
+        return f"{root}\\{sub}"
+    parts = sub.split("\\")
+    lower = [part.lower() for part in parts]
+    if (view or INSTALLER_VIEW) == VIEW_WOW64 and lower[0] == "software" and lower[1:2] != ["wow6432node"]:
+        if lower[1:2] != ["classes"]:
+            sub = "\\".join(["Software", "Wow6432Node"] + parts[1:])
+        elif lower[2:3] and lower[2] in _CLASSES_OF_32_BIT_VIEW:
+            sub = "\\".join(["Software", "Classes", "Wow6432Node"] + parts[2:])
+    for _ in range(8):  # a link may lead into another
+        parts = sub.split("\\")
+        heads = ["\\".join(parts[:n]) for n in range(len(parts), 0, -1)]
+        head = next((h for h in heads if h.lower() in (links or {})), None)
+        if head is None:
+            break
+        sub = links[head.lower()] + sub[len(head):]
+    return f"{root}\\{sub}"
+
+
+class Registry:
+    """The registry of a stopped prefix, addressed by full key paths as a
+    program of the given view (default: the installer's) names them."""
+
+    def __init__(self, prefix, view=None):
+        self.view = view or INSTALLER_VIEW
         self.hives = {root: Hive(prefix.path / file) for root, file in ROOTS.items()}
+        self.links = machine_links(prefix.path / "system.reg")
+
+    def stored_path(self, path):
+        return stored_path(path, self.view, self.links)
 
     def _split(self, path):
-        root, _, sub = path.partition("\\")
-        return self.hives[root.upper()], sub.lower()
+        root, _, sub = self.stored_path(path).partition("\\")
+        return self.hives[root], sub.lower()
 
     def key(self, path):
         hive, sub = self._split(path)
@@ -160,12 +222,12 @@ class Registry:
         return result
 
 
-def seed(prefix, path, values):
+def seed(prefix, path, values, view=None):
     """Appends a key with values to a stopped prefix's registry file.
 
     values: {name: str | int (REG_DWORD) | ("expand", str) | ("multi", [str])}; name "" is the default value.
     """
-    root, _, sub = path.partition("\\")
+    root, _, sub = stored_path(path, view, machine_links(prefix.path / "system.reg")).partition("\\")
     lines = [f"\n[{_escape(sub)}] 0"]
     for name, value in values.items():
         left = "@" if name == "" else f'"{_escape(name)}"'
@@ -182,9 +244,9 @@ def seed(prefix, path, values):
         f.write("\n".join(lines) + "\n")
 
 
-def remove_value(prefix, path, name):
+def remove_value(prefix, path, name, view=None):
     """Drops a value from a stopped prefix's registry file (every block of the key)."""
-    root, _, sub = path.partition("\\")
+    root, _, sub = stored_path(path, view, machine_links(prefix.path / "system.reg")).partition("\\")
     file = prefix.path / ROOTS[root.upper()]
     header = "[" + _escape(sub).lower() + "]"
     target = ('"' + _escape(name) + '"=').lower() if name else "@="

@@ -1,5 +1,11 @@
-"""Runs every end-to-end module, two at a time: each worker has its own X
-display (the dialog cases move the mouse), all share one template prefix."""
+"""Runs every end-to-end module for each target, two at a time: each worker
+has its own X display (the dialog cases move the mouse); the cases of one kind
+of Windows share one template prefix.
+
+The targets: the shipped 32-bit build on 64-bit Windows, the 64-bit build, and
+the shipped build on a 32-bit-only Windows (WINEARCH=win32), which stands for
+the 32-bit systems the product supports. Where this machine cannot run 32-bit
+programs the x86 targets are not run, and the summary says why."""
 import os
 import select
 import subprocess
@@ -9,14 +15,27 @@ import time
 from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
+sys.path.insert(0, str(HERE.parents[1] / "scripts"))
+import x86_check  # noqa: E402
+
 WORKERS = 2
 # The longest first, so the two workers end at about the same time.
 FIRST = ["test_faults", "test_installer_dialog", "test_transaction", "test_interactive_flows", "test_uninstaller"]
+# What the 32-bit-only systems must show: installation, upgrade, uninstall,
+# integrity, the dialog, and the Windows 98 and NT 4.0 personalities.
+WIN32_MODULES = ["test_installer_dialog", "test_uninstaller", "test_installation", "test_upgrade", "test_integrity",
+                 "test_requirements", "test_package"]
+TARGETS = [  # build, Windows, modules (None: all)
+    ("x86", "win64", None),
+    ("x64", "win64", None),
+    ("x86", "win32", WIN32_MODULES),
+]
 
 
-def modules():
+def modules(chosen=None):
     found = sorted(p.stem for p in HERE.glob("test_*.py"))
-    return [m for m in FIRST if m in found] + [m for m in found if m not in FIRST]
+    ordered = [m for m in FIRST if m in found] + [m for m in found if m not in FIRST]
+    return [m for m in ordered if chosen is None or m in chosen]
 
 
 def read_line(fd, seconds):
@@ -51,30 +70,47 @@ def start_display():
     return f":{number}", server
 
 
+def target_env(arch, windows):
+    return dict(os.environ, VELANTRIX_ARCH=arch, VELANTRIX_WINEARCH=windows)
+
+
+def boot_templates(kinds):
+    """One template prefix per kind of Windows, booted side by side."""
+    boots = [subprocess.Popen([sys.executable, "-c", "import wine; wine.template()"], cwd=HERE,
+                              env=target_env("x64" if windows == "win64" else "x86", windows))
+             for windows in kinds]
+    if any(boot.wait() for boot in boots):
+        raise RuntimeError("a template prefix did not boot")
+
+
 def main():
-    sys.path.insert(0, str(HERE))
-    from wine import template
-    template()
-    queue = modules()
+    x86_missing = x86_check.reason()
+    if x86_missing:
+        print(f"x86: not run: {x86_missing}", flush=True)
+    targets = [t for t in TARGETS if not (x86_missing and t[0] == "x86")]
+    boot_templates(sorted({windows for _, windows, _ in targets}))
+    # Each target's modules in turn, the longest of each first.
+    queue = [(arch, windows, module) for arch, windows, chosen in targets for module in modules(chosen)]
     lock = threading.Lock()
     failures = []
 
     def work(display):
-        env = dict(os.environ, DISPLAY=display, VELANTRIX_TEMPLATE_READY="1")
         while True:
             with lock:
                 if not queue:
                     return
-                module = queue.pop(0)
+                arch, windows, module = queue.pop(0)
+            env = dict(target_env(arch, windows), DISPLAY=display, VELANTRIX_TEMPLATE_READY="1")
             started = time.time()
             run = subprocess.run([sys.executable, "-m", "unittest", "-v", module], cwd=HERE, env=env,
                                  stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+            name = f"{module} [{arch} build, {windows}]"
             with lock:
                 print(run.stdout, flush=True)
-                print(f"== {module}: {'ok' if run.returncode == 0 else 'FAILED'} "
+                print(f"== {name}: {'ok' if run.returncode == 0 else 'FAILED'} "
                       f"({time.time() - started:.0f} s)", flush=True)
                 if run.returncode:
-                    failures.append(module)
+                    failures.append(name)
 
     displays = []
     try:
@@ -88,6 +124,12 @@ def main():
     finally:
         for _, server in displays:
             server.terminate()
+    for arch, windows, chosen in TARGETS:
+        what = "every module" if chosen is None else ", ".join(chosen)
+        state = f"not run: {x86_missing}" if (arch, windows, chosen) not in targets else f"ran {what}"
+        print(f"{arch} build, {windows} prefix: {state}")
+    if x86_missing:
+        print(f"x86: not run: {x86_missing}")
     print("failed: " + ", ".join(failures) if failures else "all end-to-end modules passed")
     return 1 if failures else 0
 

@@ -4,10 +4,7 @@ import pwd
 import threading
 import unittest
 
-from wine import BUILD, INSTALLER, PROBES, Prefix  # noqa: F401  (re-exported for the cases)
-
-# The test build with named failure points (VELANTRIX_FAIL_AT).
-FAULTY = BUILD.parent / "x64-faults" / "VelantrixInstaller.exe"
+from wine import BUILD, FAULTY, INSTALLER, PROBES, WOW64, Prefix  # noqa: F401  (re-exported for the cases)
 
 USAGE = (
     "This program will install Korvane Velantrix 4.10\n"
@@ -97,7 +94,9 @@ def package_switches(directory):
     return switches + [f'"-delFile={directory}\\uninst.exe"']
 
 
-INSTALL_DIR = "C:\\Program Files\\Korvane Velantrix"
+# The file-system view: a 32-bit program on 64-bit Windows is given "Program Files (x86)".
+PROGRAM_FILES = "C:\\Program Files (x86)" if WOW64 else "C:\\Program Files"
+INSTALL_DIR = PROGRAM_FILES + "\\Korvane Velantrix"
 UNINSTALL_KEY = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velantrix"
 CLASSES = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes"
 MACHINE_ENVIRONMENT = "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Session Manager\\Environment"

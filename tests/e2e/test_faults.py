@@ -6,11 +6,11 @@ import re
 import unittest
 from concurrent.futures import ThreadPoolExecutor
 
-from registry import Registry, seed
+from registry import Registry, machine_links, seed, stored_path
 from state import capture, differences
 from support import (CLASSES, COMMON_PROGRAMS, FAULTY, INSTALL_DIR, PACKAGE_FILES, UNINSTALL_KEY, USER_DESKTOP,
                      USER_ENVIRONMENT, USER_PROGRAMS)
-from wine import Prefix
+from wine import Prefix, template
 
 D = INSTALL_DIR
 MENU = COMMON_PROGRAMS + "\\Korvane Velantrix"
@@ -19,9 +19,21 @@ LINKS = [MENU + "\\" + name for name in ("Velantrix.lnk", "Proxy Settings.lnk", 
 LINKS.append("C:\\users\\Public\\Desktop\\Velantrix.lnk")
 NT_FILES = PACKAGE_FILES  # what an NT system gets, in package order
 
-# What may stay after a rolled-back failure (lower case, as the state lists it).
-PROG_IDS = r"^\+key hkey_local_machine\\software\\classes\\korvane\.velantrix\.4\.10\.(profile|settings)(\\|$)"
-EMPTY_EXTENSION = r"^\+key hkey_local_machine\\software\\classes\\\.(vxp|dvs)$"
+
+def stored(path):
+    """A key as the state lists it: where Wine keeps the installer's view of it, in lower case."""
+    return stored_path(path, links=machine_links(template() / "system.reg")).lower()
+
+
+# What may stay after a rolled-back failure (as the state lists it).
+def prog_ids():
+    return rf"^\+key {re.escape(stored(CLASSES))}\\korvane\.velantrix\.4\.10\.(profile|settings)(\\|$)"
+
+
+def empty_extension():
+    return rf"^\+key {re.escape(stored(CLASSES))}\\\.(vxp|dvs)$"
+
+
 SEARCH_PATH = r"^~key hkey_local_machine\\system\\currentcontrolset\\control\\session manager\\environment \[path\]$"
 
 
@@ -44,11 +56,12 @@ def registration_case(value, why):
     """The registration's write of this value fails."""
     registration = "ninstaller registration failed: RegSetValueExA() failed: Windows error: 5"
     index = REGISTRATION_VALUES.index(value)
-    return Case(f"RegSetValueExA#{15 + index}", 113, "U" + registration, "Warning: u" + registration, [PROG_IDS],
+    return Case(f"RegSetValueExA#{15 + index}", 113, "U" + registration, "Warning: u" + registration, [prog_ids()],
                 why, registered=sorted(REGISTRATION_VALUES[:index]))
 
 
 def cases():
+    PROG_IDS, EMPTY_EXTENSION = prog_ids(), empty_extension()
     found = []
     found.append(Case("CreateDirectoryA#1", 102, f"Unable to create target directory '{D}': Windows error 5",
                       why="the installation directory"))
@@ -110,7 +123,7 @@ def run_case(before, case, options):
                          env={"VELANTRIX_FAIL_AT": case.point})
         prefix.shutdown()
         after = capture(prefix)
-        registration = after.get("key " + UNINSTALL_KEY.lower()) or {}
+        registration = after.get("key " + stored(UNINSTALL_KEY)) or {}
         return run, differences(before, after), sorted(registration)
     finally:
         prefix.remove()

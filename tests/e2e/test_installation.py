@@ -1,9 +1,9 @@
 """Complete unattended installations: what the real installer leaves behind."""
 import unittest
 
-from registry import REG_DWORD, REG_EXPAND_SZ, Registry, seed
+from registry import INSTALLER_VIEW, REG_DWORD, REG_EXPAND_SZ, VIEW_NATIVE, Registry, seed
 from support import (CLASSES, COMMON_DESKTOP, COMMON_PROGRAMS, INSTALL_DIR, MACHINE_ENVIRONMENT, UNINSTALL_KEY,
-                     USER_DESKTOP, USER_ENVIRONMENT, USER_PROGRAMS, PrefixCase, package_switches, read_links,
+                     USER_DESKTOP, USER_ENVIRONMENT, USER_PROGRAMS, WOW64, PrefixCase, package_switches, read_links,
                      use_windows_98)
 
 D = INSTALL_DIR
@@ -112,6 +112,22 @@ class Installation(PrefixCase):
         self.assertEqual(environment.type_of("PATH"), REG_EXPAND_SZ)
         self.assertTrue(environment.get("PATH").endswith(";" + D), environment.get("PATH"))
         self.assertIsNone(registry.value(USER_ENVIRONMENT, "PATH"))
+
+    def test_the_registration_is_in_the_installers_registry_view(self):
+        """The shipped 32-bit build on 64-bit Windows writes HKEY_LOCAL_MACHINE\\Software
+        in the 32-bit view, which 64-bit programs see under Wow6432Node; the
+        environment is one key for both views."""
+        self.install()
+        self.prefix.shutdown()
+        ours, native = Registry(self.prefix), Registry(self.prefix, VIEW_NATIVE)
+        self.assertEqual(ours.value(UNINSTALL_KEY, "InstallDir"), D, INSTALLER_VIEW)
+        wow64_key = UNINSTALL_KEY.replace("\\Software\\", "\\Software\\Wow6432Node\\", 1)
+        if WOW64:
+            self.assertEqual(native.value(wow64_key, "InstallDir"), D, "64-bit programs see it under Wow6432Node")
+            self.assertIsNone(native.key(UNINSTALL_KEY), "the 64-bit view has no registration of a 32-bit build")
+        else:
+            self.assertFalse(native.exists(wow64_key), "nothing in a 32-bit program's view")
+        self.assertTrue(native.value(MACHINE_ENVIRONMENT, "PATH").endswith(";" + D), "the environment is shared")
 
     def test_for_me_only_without_desktop_icon(self):
         run = self.install("-installForMeOnly", "/NODESKTOPICON")

@@ -116,21 +116,46 @@ class PackageFiles(PrefixCase):
         self.assertEqual([path.lower() for path in pending], ["\\??\\c:\\other", ""])
 
 
+class PeFile:
+    """The parts of a PE file these cases read: its data directories, by RVA."""
+
+    def __init__(self, path):
+        self.data = data = path.read_bytes()
+        pe = struct.unpack_from("<I", data, 0x3C)[0]
+        sections, optional_size = struct.unpack_from("<H12xH", data, pe + 6)
+        optional = pe + 24
+        self.directories = optional + (112 if struct.unpack_from("<H", data, optional)[0] == 0x20B else 96)
+        self.sections = [struct.unpack_from("<8xIIII", data, optional + optional_size + 40 * index)[1:]
+                         for index in range(sections)]
+
+    def offset(self, rva):
+        for virtual_address, raw_size, raw_pointer in self.sections:
+            if virtual_address <= rva < virtual_address + raw_size:
+                return raw_pointer + rva - virtual_address
+        raise ValueError(f"RVA {rva:#x} is in no section")
+
+    def directory(self, index):
+        """The file offset of data directory index, or None when it is empty."""
+        rva = struct.unpack_from("<I", self.data, self.directories + index * 8)[0]
+        return self.offset(rva) if rva else None
+
+    def export_names(self):
+        root = self.directory(0)
+        if root is None:
+            return []
+        count, _, names = struct.unpack_from("<III", self.data, root + 24)
+        result = []
+        for index in range(count):
+            name = self.offset(struct.unpack_from("<I", self.data, self.offset(names) + 4 * index)[0])
+            result.append(self.data[name:self.data.index(b"\0", name)].decode("ascii"))
+        return result
+
+
 def group_icon_count(program):
     """The number of icons (RT_GROUP_ICON resources) in a PE file: the icon
     indexes a shortcut or an association can name are 0 to this less one."""
-    data = program.read_bytes()
-    pe = struct.unpack_from("<I", data, 0x3C)[0]
-    sections, optional_size = struct.unpack_from("<H12xH", data, pe + 6)
-    optional = pe + 24
-    directories = optional + (112 if struct.unpack_from("<H", data, optional)[0] == 0x20B else 96)
-    resource_rva = struct.unpack_from("<I", data, directories + 2 * 8)[0]
-    for index in range(sections):
-        header = optional + optional_size + 40 * index
-        _, virtual_address, raw_size, raw_pointer = struct.unpack_from("<8xIIII", data, header)
-        if virtual_address <= resource_rva < virtual_address + raw_size:
-            root = raw_pointer + resource_rva - virtual_address
-            break
+    pe = PeFile(program)
+    root, data = pe.directory(2), pe.data
     named, numbered = struct.unpack_from("<HH", data, root + 12)
     for entry in range(named + numbered):
         kind, offset = struct.unpack_from("<II", data, root + 16 + 8 * entry)
@@ -146,6 +171,18 @@ class ProductIcons(unittest.TestCase):
         for program, needed in [("velantrix.exe", 69), ("pelmocfg.exe", 3), ("dravcfg-nt.exe", 4),
                                 ("dravcfg-9x.exe", 4), ("uninst.exe", 1)]:
             self.assertGreaterEqual(group_icon_count(BUILD / "product" / program), needed, program)
+
+
+class ProductExports(unittest.TestCase):
+    def test_the_core_library_exports_what_the_program_asks_for_in_both_builds(self):
+        # The program looks VxCoreDescription up by that name; a 32-bit build
+        # that kept the __stdcall decoration exported VxCoreDescription@0.
+        # Read from the files, so a machine that cannot run 32-bit programs
+        # checks the shipped build too.
+        for arch in ("x86", "x64"):
+            with self.subTest(arch=arch):
+                self.assertEqual(PeFile(ROOT / "build" / arch / "product" / "vxcore.dll").export_names(),
+                                 ["VxCoreDescription"])
 
 
 class InstalledPrograms(PrefixCase):

@@ -11,7 +11,7 @@ from registry import Registry, remove_value, seed
 from support import IDNO, INSTALL_DIR, UNINSTALL_KEY, BoxWatcher, PrefixCase
 from test_interactive_flows import AGREE, INSTALL, RUN_WHEN_DONE
 from uninstalling import DISPLAY_NAME, PENDING, SESSION_MANAGER, UninstallerCase, snapshot_key
-from wine import BUILD, PROBES
+from wine import FAULTY, PROBES
 
 OLD = "C:\\Old Velantrix"
 STAND_IN = OLD + "\\UninstallerProbe.exe"
@@ -20,8 +20,7 @@ STAND_IN = OLD + "\\UninstallerProbe.exe"
 INSTALLERS_COPY = re.compile(r"\\temp\\uninst[0-9a-f]*\.exe$")
 INSTALLERS_COPY_FILE = re.compile(r"/temp/uninst[0-9a-f]*\.exe$")
 ABORT = " (use /Force flag to override uninstallation failure); aborting"
-# The test build, whose wait for a result (120 seconds when shipped) a case may shorten.
-FAULTY = BUILD.parent / "x64-faults" / "VelantrixInstaller.exe"
+# FAULTY: the test build, whose wait for a result (120 seconds when shipped) a case may shorten.
 SHORT_WAIT = {"VELANTRIX_UNINSTALLER_WAIT_SECONDS": "3"}
 NO_REPORT = "Uninstaller did not report its result within 3 seconds"
 

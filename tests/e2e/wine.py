@@ -11,11 +11,44 @@ import threading
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
-BUILD = Path(os.environ.get("VELANTRIX_BUILD", ROOT / "build" / "x64"))
+# What a run tests: the installer's build (x86, the shipped one, or x64) and the
+# Windows it runs on (win64, or win32 for the 32-bit-only systems).
+ARCH = os.environ.get("VELANTRIX_ARCH", "x86")
+WINEARCH = os.environ.get("VELANTRIX_WINEARCH", "win64")
+# A 32-bit program on 64-bit Windows: it sees the 32-bit registry view, "Program
+# Files (x86)" and a redirected system32.
+WOW64 = ARCH == "x86" and WINEARCH == "win64"
+TARGET = f"{ARCH} build, {WINEARCH} prefix"
+BUILD = Path(os.environ.get("VELANTRIX_BUILD", ROOT / "build" / ARCH))
 INSTALLER = BUILD / "VelantrixInstaller.exe"
 PROBES = BUILD / "tests" / "probes"
-WORK = Path(os.environ.get("VELANTRIX_E2E_WORK", ROOT / "build" / "e2e"))
+# The test build with named failure points (VELANTRIX_FAIL_AT).
+FAULTY = BUILD.parent / f"{ARCH}-faults" / "VelantrixInstaller.exe"
+# One booted template prefix per kind of Windows, shared by the builds run on it;
+# each build's cases and screenshots in a folder of their own.
+E2E = Path(os.environ.get("VELANTRIX_E2E_WORK", ROOT / "build" / "e2e"))
+TEMPLATE = E2E / f"template-{WINEARCH}"
+WORK = E2E / f"{ARCH}-{WINEARCH}"
 WINE64 = "/usr/lib/wine/wine64"
+# 32-bit programs start with the 32-bit loader: through wine64 one started from a
+# long path crashes.
+WINE32 = "/usr/lib/wine/wine"
+
+
+def loader(exe):
+    """The Wine loader for a Windows program, by the machine its PE header names."""
+    try:
+        with open(exe, "rb") as f:
+            header = f.read(4096)
+        pe = int.from_bytes(header[0x3C:0x40], "little")
+        machine = int.from_bytes(header[pe + 4:pe + 6], "little")
+    except (OSError, TypeError, ValueError):
+        machine = None
+    if machine == 0x14C:
+        return WINE32
+    if machine is None and WINEARCH == "win32":
+        return WINE32
+    return WINE64
 
 
 def _ensure_standard_input():
@@ -44,7 +77,7 @@ DLL_OVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d"
 
 def base_env(prefix):
     env = dict(os.environ)
-    env.update(WINEPREFIX=str(prefix), WINEDEBUG="-all", WINEDLLOVERRIDES=DLL_OVERRIDES)
+    env.update(WINEPREFIX=str(prefix), WINEDEBUG="-all", WINEDLLOVERRIDES=DLL_OVERRIDES, WINEARCH=WINEARCH)
     return env
 
 
@@ -65,16 +98,16 @@ def template():
     global _template
     with _template_lock:
         if _template is None and os.environ.get("VELANTRIX_TEMPLATE_READY"):
-            _template = WORK / "template"
+            _template = TEMPLATE
         if _template is None:
-            path = WORK / "template"
+            path = TEMPLATE
             if path.exists():
                 subprocess.run(["wineserver", "-k"], env=base_env(path), capture_output=True)
                 shutil.rmtree(path)
             path.mkdir(parents=True)
             env = base_env(path)
-            subprocess.run([WINE64, "wineboot", "-i"], env=env, capture_output=True, check=True, timeout=300)
-            subprocess.run(["wineserver", "-w"], env=env, check=True, timeout=300)
+            subprocess.run([loader(None), "wineboot", "-i"], env=env, capture_output=True, check=True, timeout=600)
+            subprocess.run(["wineserver", "-w"], env=env, check=True, timeout=600)
             isolate_profile(path)
             _template = path
         return _template
@@ -142,7 +175,7 @@ class Prefix:
         out_path = self.path / f".run{number}.out"
         err_path = self.path / f".run{number}.err"
         with open(out_path, "wb") as out, open(err_path, "wb") as err:
-            process = subprocess.Popen([WINE64, str(exe), *args], env=full_env, cwd=cwd,
+            process = subprocess.Popen([loader(exe), str(exe), *args], env=full_env, cwd=cwd,
                                        stdin=subprocess.DEVNULL, stdout=out, stderr=err)
         process.output_paths = (out_path, err_path)
         process.program = Path(exe).name
