@@ -11,6 +11,8 @@
 // the shipped value and reads nothing.
 //   VELANTRIX_UNINSTALLER_WAIT_SECONDS  how long an earlier uninstaller's copy
 //                                       may take to report its result
+//   VELANTRIX_LOCK_WAIT_SECONDS         how long a run waits for another
+//                                       installation or removal to end
 
 #ifdef VELANTRIX_FAULT_INJECTION
 bool InjectedFailure(const char* point);

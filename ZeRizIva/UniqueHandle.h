@@ -63,6 +63,17 @@ struct FileHandleTraits {
     static void Close(Handle h) { CloseHandle(h); }
 };
 
+// A mutex this thread owns: released, then closed.
+struct OwnedMutexTraits {
+    using Handle = HANDLE;
+    static Handle Null() { return nullptr; }
+    static void Close(Handle h)
+    {
+        ReleaseMutex(h);
+        CloseHandle(h);
+    }
+};
+
 struct FindHandleTraits {
     using Handle = HANDLE;
     static Handle Null() { return INVALID_HANDLE_VALUE; }
@@ -119,6 +130,7 @@ struct SidTraits {
 
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
+using UniqueOwnedMutex = UniqueHandle<OwnedMutexTraits>;
 using UniqueFind = UniqueHandle<FindHandleTraits>;
 using UniqueRegKey = UniqueHandle<RegKeyTraits>;
 using UniqueLibrary = UniqueHandle<LibraryTraits>;

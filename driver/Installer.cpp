@@ -19,6 +19,7 @@
 #include "ui/InstallerDialog.h"
 #include "ui/MessageBox.h"
 #include "install/ExitCodes.h"
+#include "install/RunLock.h"
 
 namespace {
 
@@ -75,6 +76,10 @@ int RunInstaller()
     params.interactive = IsInteractiveCommandLine(cmdLine);
 
     CheckInstallerIntegrity(params.interactive);
+    // One installation or removal of the product at a time, from here to the end.
+    const std::optional<SetupLock> lock = AwaitSetupLock(params.interactive, "Installation In Progress");
+    if (!lock)
+        throw SilentExit(exit_code::kAnotherRunInProgress);
 
     if (params.interactive) {
         params.installDir = ReadExistingInstallDir();

@@ -37,5 +37,10 @@ inline constexpr int kHelp = 200;
 inline constexpr int kCommandLineError = 201;
 // The user closed or cancelled the installer dialog.
 inline constexpr int kDialogCancelled = 202;
+// Another installation or removal of the product ran all the time this run
+// waited for it; nothing was changed. Windows Installer's
+// ERROR_INSTALL_ALREADY_RUNNING, which deployment tools already treat as
+// "another installation is in progress, retry later".
+inline constexpr int kAnotherRunInProgress = 1618;
 
 } // namespace exit_code

@@ -20,5 +20,8 @@ inline constexpr int kPartialFailure = 13;
 // The temporary copy ended without reporting a result (it was ended from
 // outside, or the result could not be handed over): what it did is unknown.
 inline constexpr int kNoResult = 14;
+// Another installation or removal of the product ran all the time this run
+// waited for it; nothing was removed. The installer's code for the same.
+inline constexpr int kAnotherRunInProgress = 1618;
 
 } // namespace uninstall_result

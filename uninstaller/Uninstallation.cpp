@@ -17,6 +17,7 @@
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/CmdLine.h"
 #include "install/RebootRemoval.h"
+#include "install/RunLock.h"
 #include "ui/MessageBox.h"
 
 namespace {
@@ -84,6 +85,16 @@ private:
             // only its own file and folder wait for it (Remove).
             if (options_.originalFile.empty())
                 WaitForSingleObject(original_.get(), INFINITE);
+        }
+
+        // Started by a person or a deployment tool: one installation or
+        // removal at a time. An installer that runs it holds the lock, and a
+        // copy works within its original's run.
+        std::optional<SetupLock> lock;
+        if (!isCopy_ && !channel_) {
+            lock = AwaitSetupLock(!options_.unattended, kTitle);
+            if (!lock)
+                return kAnotherRunInProgress;
         }
 
         Registration registration;
