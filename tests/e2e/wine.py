@@ -18,7 +18,6 @@ WINEARCH = os.environ.get("VELANTRIX_WINEARCH", "win64")
 # A 32-bit program on 64-bit Windows: it sees the 32-bit registry view, "Program
 # Files (x86)" and a redirected system32.
 WOW64 = ARCH == "x86" and WINEARCH == "win64"
-TARGET = f"{ARCH} build, {WINEARCH} prefix"
 BUILD = Path(os.environ.get("VELANTRIX_BUILD", ROOT / "build" / ARCH))
 INSTALLER = BUILD / "VelantrixInstaller.exe"
 PROBES = BUILD / "tests" / "probes"
