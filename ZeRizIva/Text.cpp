@@ -59,3 +59,16 @@ int CompareVersionTexts(std::string_view a, std::string_view b)
     const int c = a.compare(b);
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
+
+std::vector<std::string> Split(const std::string& text, char separator)
+{
+    std::vector<std::string> items;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = text.find(separator, start);
+        items.push_back(text.substr(start, end - start));
+        if (end == std::string::npos)
+            return items;
+        start = end + 1;
+    }
+}

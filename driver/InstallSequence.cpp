@@ -120,6 +120,7 @@ void InstallProduct(const RunChoices& choices)
                                              version, packageFiles.WrittenBytes() + FileSize(uninstallerFile.Path()));
 
     UpdatePathEnvironment(directory, choices.allUsers);
+    registration.StoreUninstallParams();  // with the search path entry
     if (InjectedFailure("UpdatePathEnvironment"))
         throw InstallError("Updating the search path failed (injected failure)");
     SHChangeNotify(SHCNE_ASSOCCHANGED, 0, nullptr, nullptr);

@@ -5,10 +5,12 @@
 #include <vector>
 
 #include "didur/OsInfo.h"
+#include "install/InstallParams.h"
 #include "ZeRizIva/Codepage.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/FileHandle.h"
 #include "ZeRizIva/RegKey.h"
+#include "ZeRizIva/Text.h"
 #include "ZeRizIva/UniqueHandle.h"
 
 namespace {
@@ -16,21 +18,7 @@ namespace {
 constexpr char kMachineEnvironment[] =
     "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 constexpr char kUserEnvironment[] = "HKEY_CURRENT_USER\\Environment";
-constexpr char kAutoexec[] = "C:\\AUTOEXEC.BAT";
 constexpr DWORD kAutoexecLimit = 100000;
-
-std::vector<std::string> Split(const std::string& text, char separator)
-{
-    std::vector<std::string> items;
-    size_t start = 0;
-    for (;;) {
-        const size_t end = text.find(separator, start);
-        items.push_back(text.substr(start, end - start));
-        if (end == std::string::npos)
-            return items;
-        start = end + 1;
-    }
-}
 
 bool ListHolds(const std::string& list, const std::string& directory)
 {
@@ -63,10 +51,13 @@ struct PathValue {
     }
     bool Usable() const { return code == ERROR_SUCCESS || code == ERROR_FILE_NOT_FOUND; }
     bool Holds(const std::string& directory) const { return code == ERROR_SUCCESS && ListHolds(text, directory); }
+    // Appends the directory and records the entry for the uninstaller.
     bool Append(const std::string& directory) const
     {
         RegKey writer(key);
         writer.TryWriteString("PATH", text.empty() ? directory : text + ";" + directory, true);
+        if (writer.succeeded())
+            UninstallRecord().SearchPathEntry(key, directory);
         return writer.succeeded();
     }
 
@@ -106,7 +97,7 @@ std::string Trim(const std::string& text)
 
 std::string ReadAutoexec()
 {
-    UniqueFile file(CreateFileA(kAutoexec, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+    UniqueFile file(CreateFileA(kAutoexecFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return {};
@@ -127,12 +118,13 @@ void UpdateAutoexec(const std::string& directory)
     if (AutoexecPathHolds(ReadAutoexec(), directory, shortDirectory))
         return;
     // A missing file is created: the path then takes effect at the next start.
-    UniqueFile file(CreateFileA("c:\\autoexec.bat", GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+    UniqueFile file(CreateFileA(kAutoexecFile, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return;
     const std::string line = "\r\nPATH=%PATH%;" + shortDirectory + "\r\n";
     FileHandle(file.get()).Write(line.data(), static_cast<DWORD>(line.size()), 0, FILE_END);
+    UninstallRecord().AutoexecPathEntry(shortDirectory);
 }
 
 } // namespace

@@ -72,6 +72,16 @@ UninstallerRegistrationStep::UninstallerRegistrationStep(const std::string& keyN
     }
 }
 
+void UninstallerRegistrationStep::StoreUninstallParams() noexcept
+{
+    if (!registered_)
+        return;
+    try {
+        WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "UninstallParam", Params().uninstallParams);
+    } catch (...) {
+    }
+}
+
 UninstallerRegistrationStep::~UninstallerRegistrationStep()
 {
     if (RollbackWanted() && (registered_ || keyCreated_))

@@ -13,6 +13,11 @@ public:
                                 const std::string& version, unsigned long long installedBytes);
     ~UninstallerRegistrationStep();
 
+    // Stores the uninstall parameter string again, with what was recorded
+    // after the registration (the search path entry). A failure keeps the
+    // string stored before: the search path is a convenience.
+    void StoreUninstallParams() noexcept;
+
 private:
     void Unregister();
 

@@ -21,6 +21,8 @@ constexpr KnownSwitch kSwitches[] = {
     {"-rstFileAssoc=", UninstallSwitch::RstFileAssoc},
     {"-schdlDelDir=", UninstallSwitch::SchdlDelDir},
     {"-schdlDelFile=", UninstallSwitch::SchdlDelFile},
+    {"-delPathEntry=", UninstallSwitch::DelPathEntry},
+    {"-delAutoexecPath=", UninstallSwitch::DelAutoexecPath},
 };
 
 constexpr const char* kRootNames[] = {
@@ -74,6 +76,7 @@ void CheckValue(UninstallSwitch kind, const std::string& name, const std::string
     case UninstallSwitch::DelFile:
     case UninstallSwitch::SchdlDelDir:
     case UninstallSwitch::SchdlDelFile:
+    case UninstallSwitch::DelAutoexecPath:
         if (!IsFullPath(value))
             Fail("not a full path: '" + value + "'" + where);
         return;
@@ -85,6 +88,12 @@ void CheckValue(UninstallSwitch kind, const std::string& name, const std::string
         if (value.find(':') == std::string::npos || !IsRegistryKeyPath(SplitAtColon(value).first))
             Fail("not a registry key path, a colon and a value name: '" + value + "'" + where);
         return;
+    case UninstallSwitch::DelPathEntry: {
+        const ColonPair pair = SplitAtColon(value);
+        if (value.find(':') == std::string::npos || !IsRegistryKeyPath(pair.first) || !IsFullPath(pair.second))
+            Fail("not a registry key path, a colon and a full path: '" + value + "'" + where);
+        return;
+    }
     case UninstallSwitch::RstFileAssoc: {
         if (value.find(':') == std::string::npos)
             Fail("not an extension, a colon and a ProgID: '" + value + "'" + where);

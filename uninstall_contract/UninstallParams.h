@@ -25,7 +25,14 @@ enum class UninstallSwitch {
     RstFileAssoc, // -rstFileAssoc=  an extension, ':' and the ProgID it was given
     SchdlDelDir,  // -schdlDelDir=   a directory, removed at the next restart
     SchdlDelFile, // -schdlDelFile=  a file, deleted at the next restart
+    DelPathEntry, // -delPathEntry=  an environment key's full path, ':' and the directory
+                  //                 the installation added to that key's PATH
+    DelAutoexecPath, // -delAutoexecPath= the directory whose "PATH=%PATH%;<directory>" line
+                     //                   the installation added to kAutoexecFile
 };
+
+// Where the 95 family's search path is set.
+inline constexpr char kAutoexecFile[] = "C:\\AUTOEXEC.BAT";
 
 struct UninstallItem {
     UninstallSwitch kind;
@@ -46,7 +53,8 @@ std::vector<UninstallItem> ParseUninstallParams(std::string_view text);
 // The switch's text with its '=', such as "-delDir=".
 const char* SwitchName(UninstallSwitch kind);
 
-// The two halves of a value at its first colon (-delRegValue=, -rstFileAssoc=);
+// The two halves of a value at its first colon (-delRegValue=, -rstFileAssoc=,
+// -delPathEntry=);
 // the parser has made sure that there is one.
 struct ColonPair {
     std::string first;

@@ -7,10 +7,20 @@ void UninstallParamsWriter::SharedResources(std::string_view product)
 
 void UninstallParamsWriter::FileAssociation(std::string_view extension, std::string_view progId)
 {
-    std::string value(extension);
+    AppendPair(UninstallSwitch::RstFileAssoc, extension, progId);
+}
+
+void UninstallParamsWriter::SearchPathEntry(std::string_view environmentKey, std::string_view directory)
+{
+    AppendPair(UninstallSwitch::DelPathEntry, environmentKey, directory);
+}
+
+void UninstallParamsWriter::AppendPair(UninstallSwitch kind, std::string_view first, std::string_view second)
+{
+    std::string value(first);
     value += ':';
-    value += progId;
-    Append(UninstallSwitch::RstFileAssoc, value);
+    value += second;
+    Append(kind, value);
 }
 
 void UninstallParamsWriter::Append(UninstallSwitch kind, std::string_view value)

@@ -27,9 +27,15 @@ public:
     void RegistryKey(std::string_view keyPath) { Append(UninstallSwitch::DelRegKey, keyPath); }
     // -rstFileAssoc=: the extension pointed at the ProgID, to be given back.
     void FileAssociation(std::string_view extension, std::string_view progId);
+    // -delPathEntry=: the directory added to the PATH value of an environment key.
+    void SearchPathEntry(std::string_view environmentKey, std::string_view directory);
+    // -delAutoexecPath=: the directory of the PATH line added to kAutoexecFile.
+    void AutoexecPathEntry(std::string_view directory) { Append(UninstallSwitch::DelAutoexecPath, directory); }
 
 private:
     void Append(UninstallSwitch kind, std::string_view value);
+    // The two halves joined at a colon (SplitAtColon takes them apart).
+    void AppendPair(UninstallSwitch kind, std::string_view first, std::string_view second);
     static std::string Item(UninstallSwitch kind, std::string_view value);
 
     std::string& text_;

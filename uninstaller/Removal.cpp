@@ -3,6 +3,7 @@
 #include "ItemOutcome.h"
 #include "PathRemoval.h"
 #include "RegistryRemoval.h"
+#include "SearchPathRemoval.h"
 #include "ZeRizIva/Codepage.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/Text.h"
@@ -84,6 +85,14 @@ void ListedRemoval::Remove(size_t index)
         Record(GiveBackFileAssociation(extensionAndProgId.first, extensionAndProgId.second), {});
         return;
     }
+    case UninstallSwitch::DelPathEntry: {
+        const ColonPair keyAndDirectory = SplitAtColon(item.value);
+        Record(RemoveSearchPathEntry(keyAndDirectory.first, keyAndDirectory.second), {});
+        return;
+    }
+    case UninstallSwitch::DelAutoexecPath:
+        Record(RemoveAutoexecPathEntry(item.value), {});
+        return;
     }
 }
 

@@ -24,11 +24,14 @@ SHORTCUTS = [  # link name, target, arguments, description, icon index
      "Korvane Global Keypair Management - manages your SSH user authentication keypairs.", 2),
     ("Uninstall Velantrix.lnk", D + "\\uninst.exe", "Velantrix", "Uninstall Korvane Velantrix 4.10.", 0),
 ]
+# The machine's environment key as the installer names it in the uninstall record.
+MACHINE_ENVIRONMENT_AS_WRITTEN = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment"
 PROFILE = CLASSES + "\\Korvane.Velantrix.4.10.Profile"
 SETTINGS = CLASSES + "\\Korvane.Velantrix.4.10.Settings"
 
 
-def expected_uninstall_params(directory, menu, desktop):
+def expected_uninstall_params(directory, menu, desktop, search_path=None):
+    """search_path: the environment key the directory was added to (recorded last, once made)."""
     items = ['"-shareResWith=Dravelo"', f'"-delDir={directory}"']
     items += package_switches(directory)
     items += [f'"-delDir={menu}"']
@@ -42,6 +45,8 @@ def expected_uninstall_params(directory, menu, desktop):
         items.append(f'"-delRegKey={key}"')
     items.append('"-rstFileAssoc=.dvs:Korvane.Velantrix.4.10.Settings"')
     items.append('"-delRegKey=HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velantrix"')
+    if search_path:
+        items.append(f'"-delPathEntry={search_path}:{directory}"')
     return " ".join(items)
 
 
@@ -93,7 +98,8 @@ class Installation(PrefixCase):
         for name in ("EstimatedSize", "NoModify", "NoRepair"):
             self.assertEqual(key.type_of(name), REG_DWORD, name)
         self.assertEqual((key.get("NoModify"), key.get("NoRepair")), (1, 1))
-        self.assertEqual(key.get("UninstallParam"), expected_uninstall_params(D, menu, COMMON_DESKTOP))
+        self.assertEqual(key.get("UninstallParam"),
+                         expected_uninstall_params(D, menu, COMMON_DESKTOP, MACHINE_ENVIRONMENT_AS_WRITTEN))
         # The associations, every value the default one.
         self.assertEqual(registry.value(CLASSES + "\\.vxp", ""), "Korvane.Velantrix.4.10.Profile")
         self.assertEqual(registry.value(PROFILE, ""), "Korvane Velantrix profile file")
@@ -137,8 +143,9 @@ class Installation(PrefixCase):
         self.assertFalse(self.prefix.host_path(USER_DESKTOP + "\\Velantrix.lnk").exists())
         self.prefix.shutdown()
         registry = Registry(self.prefix)
-        self.assertEqual(registry.value(UNINSTALL_KEY, "UninstallParam"), expected_uninstall_params(D, menu, None),
-                         "the registration is the machine's even for one user")
+        self.assertEqual(registry.value(UNINSTALL_KEY, "UninstallParam"),
+                         expected_uninstall_params(D, menu, None, USER_ENVIRONMENT),
+                         "the registration is the machine's even for one user; the search path the user's")
         self.assertEqual(registry.value(USER_ENVIRONMENT, "PATH"), D, "created holding the directory alone")
         self.assertFalse(registry.value(MACHINE_ENVIRONMENT, "PATH").endswith(D))
 

@@ -6,8 +6,60 @@ import time
 import unittest
 
 from registry import Registry, seed
-from support import PROBES, BoxWatcher, IDNO, IDOK, IDYES
+from support import (MACHINE_ENVIRONMENT, PROBES, USER_ENVIRONMENT, BoxWatcher, IDNO, IDOK, IDYES,
+                     use_windows_98)
 from uninstalling import (COPY, D, DISPLAY_NAME, SHARED, TITLE, TOOL, UNINSTALL_PARENT, UninstallerCase, items)
+
+
+class SearchPathRemoval(UninstallerCase):
+    """The search path entry the installation added goes with it, and nothing else."""
+
+    def paths(self):
+        self.prefix.shutdown()
+        registry = Registry(self.prefix)
+        return registry.value(MACHINE_ENVIRONMENT, "PATH"), registry.value(USER_ENVIRONMENT, "PATH")
+
+    def test_the_entry_the_installation_added_goes_and_nothing_else(self):
+        def add_later(case):
+            case.prefix.shutdown()
+            machine, _ = case.paths()
+            seed(case.prefix, MACHINE_ENVIRONMENT, {"PATH": ("expand", machine + ";C:\\later")})
+
+        cases = [  # machine PATH, user PATH before, options, after the installation, machine and user PATH after
+            ("C:\\a", None, [], None, ("C:\\a", None), "the machine's entry goes"),
+            ("C:\\a;" + D, None, [], None, ("C:\\a;" + D, None),
+             "an entry that was there before was never the installation's: it stays"),
+            ("C:\\a", None, [], add_later, ("C:\\a;C:\\later", None),
+             "what another program appended after it stays"),
+            ("C:\\a", "C:\\u", ["-installForMeOnly"], None, ("C:\\a", "C:\\u"), "the user's entry goes"),
+            ("C:\\a", None, ["-installForMeOnly"], None, ("C:\\a", None),
+             "a value the installation made for its entry goes with it"),
+        ]
+        for machine, user, options, after_installing, expected, why in cases:
+            with self.subTest(why):
+                self.prefix.remove()
+                self.setUp()
+                seed(self.prefix, MACHINE_ENVIRONMENT, {"PATH": ("expand", machine)})
+                if user is not None:
+                    seed(self.prefix, USER_ENVIRONMENT, {"PATH": user})
+                self.install(*options)
+                if after_installing:
+                    after_installing(self)
+                code, lines = self.uninstall("-unat")
+                self.assertEqual((code, lines), (0, [f"{DISPLAY_NAME} has been removed"]), why)
+                self.assertEqual(self.paths(), expected, why)
+
+    def test_windows_98_the_autoexec_line_goes_and_the_rest_of_the_file_stays(self):
+        use_windows_98(self.prefix)
+        autoexec = self.prefix.host_path("C:\\AUTOEXEC.BAT")
+        autoexec.write_bytes(b"@ECHO OFF\r\nPATH=C:\\WINDOWS\r\n")
+        self.install()
+        with open(autoexec, "ab") as file:
+            file.write(b"SET LATER=1\r\n")  # another program's line
+        code, lines = self.uninstall("-unat")
+        self.assertEqual((code, lines), (0, [f"{DISPLAY_NAME} has been removed"]))
+        self.assertEqual(autoexec.read_bytes(), b"@ECHO OFF\r\nPATH=C:\\WINDOWS\r\nSET LATER=1\r\n",
+                         "what the installation added, and only that, is gone")
 
 
 class Removal(UninstallerCase):
@@ -19,9 +71,10 @@ class Removal(UninstallerCase):
         self.before = self.state()
 
     def assertRemovedUntilTheRestart(self):
-        self.assertSameState(self.with_search_path(self.before), self.state(), copies=1)
+        """Everything as it was, the search path too, but for the copy waiting for the restart."""
+        self.assertSameState(self.before, self.state(), copies=1)
         self.prefix.start_session()  # a restart: the copy's file goes
-        self.assertSameState(self.with_search_path(self.before), self.state())
+        self.assertSameState(self.before, self.state())
 
     def test_as_add_or_remove_programs_runs_it(self):
         self.install()

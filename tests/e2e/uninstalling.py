@@ -5,7 +5,7 @@ import shutil
 import subprocess
 
 from registry import Registry, seed
-from support import INSTALL_DIR, MACHINE_ENVIRONMENT, PROBES, UNINSTALL_KEY, PrefixCase
+from support import INSTALL_DIR, PROBES, UNINSTALL_KEY, PrefixCase
 from wine import BUILD
 
 D = INSTALL_DIR
@@ -108,12 +108,3 @@ class UninstallerCase(PrefixCase):
         self.assertEqual(len(left), copies, left)
         self.assertEqual(registry, expected[0])
         self.assertEqual(files - left, expected[1])
-
-    def with_search_path(self, state):
-        """A state with the installation directory added to the search path, which nothing undoes."""
-        registry, files = state
-        registry = {k: dict(v) for k, v in registry.items()}
-        key = registry[snapshot_key(MACHINE_ENVIRONMENT)]
-        kind, path = key["PATH"]
-        key["PATH"] = (kind, path + ";" + D)
-        return registry, files

@@ -12,7 +12,8 @@ using Items = std::vector<UninstallItem>;
 // What an installation records, in its order: the product shared with
 // Dravelo, the directory, the package files, the uninstaller, the start-menu
 // folder and its shortcuts, the desktop shortcut, the association keys, the
-// association to give back and the registration. Paths hold spaces, a share
+// association to give back, the registration and the search path entry
+// (recorded once it is made, after the registration). Paths hold spaces, a share
 // and a double-byte name whose second byte is a backslash.
 TEST(UninstallParamsWriter, WhatAWholeInstallationWritesParsesBackItemByItem)
 {
@@ -36,6 +37,7 @@ TEST(UninstallParamsWriter, WhatAWholeInstallationWritesParsesBackItemByItem)
         {Kind::DelRegKey, classes + "Korvane.Velantrix.4.10.Profile"},
         {Kind::RstFileAssoc, ".dvs:Korvane.Velantrix.4.10.Settings"},
         {Kind::DelRegKey, registration},
+        {Kind::DelPathEntry, "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment:" + d},
     };
 
     std::string text;
@@ -53,6 +55,7 @@ TEST(UninstallParamsWriter, WhatAWholeInstallationWritesParsesBackItemByItem)
     writer.RegistryKey(classes + "Korvane.Velantrix.4.10.Profile");
     writer.FileAssociation(".dvs", "Korvane.Velantrix.4.10.Settings");
     writer.RegistryKey(registration);
+    writer.SearchPathEntry("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment", d);
 
     const std::string beginning = "\"-shareResWith=Dravelo\" \"-delDir=" + d + "\" ";
     EXPECT_EQ(text.substr(0, beginning.size()), beginning);
