@@ -1,4 +1,5 @@
 #include "ExistingInstallation.h"
+#include "FilesInUse.h"
 
 #include <windows.h>
 
@@ -115,12 +116,41 @@ std::string InstallButtonCaption(const std::string& existingVersion)
     return CompareVersionTexts(existingVersion, product::kVersion) < 0 ? "Upgrade" : "Replace";
 }
 
+namespace {
+
+// Ends the run (108) while a file of the earlier installation is in use:
+// unattended at once, interactive when the user stops asking to try again.
+void RequireEarlierFilesFree(const std::string& version)
+{
+    for (;;) {
+        const std::vector<std::string> held = FilesInUse(ReadRegistration("UninstallParam", Nothing));
+        if (held.empty())
+            return;
+        const std::string programs = ProgramsHolding(held.front());
+        const std::string inUse = "File '" + held.front() + "' of the installed Velantrix " + version + " is in use" +
+                                  (programs.empty() ? std::string() : " by " + programs);
+        if (!Params().interactive) {
+            WriteLine(inUse + "; close the program that uses it and run the installation again, aborting");
+            throw SilentExit(exit_code::kFilesInUse);
+        }
+        if (ShowMessageBox(inUse + ".\n\nClose the program that uses it, then press Retry, or press Cancel to stop.",
+                           "File In Use", MB_RETRYCANCEL | MB_ICONWARNING) != IDRETRY) {
+            WriteLine("Installation canceled by user (file in use)");
+            throw SilentExit(exit_code::kFilesInUse);
+        }
+    }
+}
+
+} // namespace
+
 void RemoveExistingInstallation()
 {
     const std::string version = ReadExistingVersion();
     const std::string command = ReadExistingUninstallString();
     if (version.empty() || command.empty())
         return;
+    // Nothing goes while a program runs from the earlier installation.
+    RequireEarlierFilesFree(version);
     WriteLine("Uninstalling the existing Velantrix " + version + " installation");
 
     std::string failure = RunRemoval(version, command);

@@ -12,7 +12,9 @@ std::string ReadExistingUninstallString();
 std::string InstallButtonCaption(const std::string& existingVersion);
 
 // Returns when there was nothing to remove, the removal worked, or its failure
-// was accepted; otherwise raises SilentExit 107.
+// was accepted; otherwise raises SilentExit 107. Before anything is removed,
+// raises SilentExit 108 while a program holds a file of the earlier
+// installation (interactive: after the user chose not to try again).
 void RemoveExistingInstallation();
 
 // Runs an uninstaller with the result protocol and returns its result. Raises

@@ -22,6 +22,9 @@ inline constexpr int kShortcutFailed = 105;
 // The earlier installation could not be removed, and the user or the missing
 // -force stopped.
 inline constexpr int kEarlierInstallationKept = 107;
+// A program holds a file of the earlier installation: nothing was removed or
+// installed.
+inline constexpr int kFilesInUse = 108;
 inline constexpr int kFileAssociationFailed = 112;
 // The uninstaller could not be registered, and the user or the missing -force
 // stopped.
