@@ -74,6 +74,18 @@ class BoxWatcher:
 
 IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
 
+# Libraries named like the system's that a planted copy would stand in for:
+# those the system's own libraries load at start, for windows and themes, and
+# for the shell.
+SYSTEM_LIBRARIES = ("version", "uxtheme", "userenv", "dwmapi", "cryptbase", "propsys")
+
+
+def prefer_native(*names):
+    """Wine's DLL overrides that prefer a native copy of the libraries, wherever the search finds one, as a
+    planted copy would be preferred on Windows."""
+    from wine import DLL_OVERRIDES
+    return DLL_OVERRIDES + ";" + ",".join(names) + "=n,b"
+
 
 def use_windows_98(prefix):
     """Makes Wine report Windows 98 (the 95 family) to the programs of the prefix."""
@@ -107,6 +119,7 @@ COMMON_DESKTOP = "C:\\users\\Public\\Desktop"
 _USER = pwd.getpwuid(os.getuid()).pw_name
 USER_PROGRAMS = f"C:\\users\\{_USER}\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"
 USER_DESKTOP = f"C:\\users\\{_USER}\\Desktop"
+USER_TEMP = f"C:\\users\\{_USER}\\Temp"
 
 
 def read_links(prefix, *paths):

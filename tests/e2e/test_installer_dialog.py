@@ -7,8 +7,9 @@ import unittest
 
 from dialog import CONTENTS_TITLE, TEMPLATE, TITLE, InteractiveRun, use_wine_desktop
 from registry import Registry
-from support import IDOK, INSTALL_DIR, PROBES, UNINSTALL_KEY, USER_DESKTOP, USER_PROGRAMS, BoxWatcher, PrefixCase
-from wine import DLL_OVERRIDES, INSTALLER, Prefix
+from support import (IDOK, INSTALL_DIR, PROBES, SYSTEM_LIBRARIES, UNINSTALL_KEY, USER_DESKTOP, USER_PROGRAMS,
+                     BoxWatcher, PrefixCase, prefer_native)
+from wine import INSTALLER, Prefix
 
 INSTALL, CANCEL, LICENSE, AGREE, FOLDER, FOLDER_LINK, PACKAGE_LINK = 1, 2, 1005, 1006, 1001, 1007, 1008
 ALL_USERS, DESKTOP_ICON, RUN_WHEN_DONE = 1011, 1012, 1013
@@ -248,14 +249,17 @@ class Installing(DialogCase):
         self.assertEqual(run.finish().returncode, 101)
 
 
-class RichEditLibrary(DialogCase):
-    def test_a_rich_edit_library_beside_the_installer_is_never_loaded(self):
+class PlantedLibraries(DialogCase):
+    def test_no_system_library_beside_the_installer_is_loaded_while_its_dialog_shows(self):
+        # The rich edit library, and those the system's own libraries load
+        # when windows and themes come up.
         folder = self.prefix.host_path("C:\\Downloads")
         folder.mkdir()
         shutil.copy(INSTALLER, folder / "VelantrixInstaller.exe")
-        shutil.copy(PROBES / "riched20.dll", folder / "riched20.dll")
+        for name in ("riched20",) + SYSTEM_LIBRARIES:
+            shutil.copy(PROBES / "riched20.dll", folder / f"{name}.dll")
         run = self.start(exe=folder / "VelantrixInstaller.exe",
-                         env={"WINEDLLOVERRIDES": DLL_OVERRIDES + ";riched20=n,b"})
+                         env={"WINEDLLOVERRIDES": prefer_native("riched20", *SYSTEM_LIBRARIES)})
         try:
             state = run.look()
         finally:  # the library leaves its trace as soon as it is loaded

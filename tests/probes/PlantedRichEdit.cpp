@@ -1,5 +1,7 @@
-// Test-only DLL named like the rich edit library and planted beside a copy of
-// the installer: loading it leaves a file beside it, which the test looks for.
+// Test-only DLL, built as riched20.dll and copied under the names of other
+// system libraries, planted beside a copy of the installer or where the
+// uninstaller's copy runs: loading it leaves a file beside it, which the test
+// looks for.
 #include <windows.h>
 
 #include <cstring>
