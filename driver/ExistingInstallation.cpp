@@ -98,26 +98,6 @@ std::string RunRemoval(const std::string& version, const std::string& command)
     }
 }
 
-} // namespace
-
-std::string ReadExistingInstallDir()
-{
-    return ReadRegistration("InstallDir", [] { return PathJoin(GetProgramFilesFolder(), product::kFullName); });
-}
-
-std::string ReadExistingVersion() { return ReadRegistration("Version", Nothing); }
-
-std::string ReadExistingUninstallString() { return ReadRegistration("UninstallString", Nothing); }
-
-std::string InstallButtonCaption(const std::string& existingVersion)
-{
-    if (existingVersion.empty())
-        return "Install";
-    return CompareVersionTexts(existingVersion, product::kVersion) < 0 ? "Upgrade" : "Replace";
-}
-
-namespace {
-
 // Ends the run (108) while a file of the earlier installation is in use:
 // unattended at once, interactive when the user stops asking to try again.
 void RequireEarlierFilesFree(const std::string& version)
@@ -142,6 +122,22 @@ void RequireEarlierFilesFree(const std::string& version)
 }
 
 } // namespace
+
+std::string ReadExistingInstallDir()
+{
+    return ReadRegistration("InstallDir", [] { return PathJoin(GetProgramFilesFolder(), product::kFullName); });
+}
+
+std::string ReadExistingVersion() { return ReadRegistration("Version", Nothing); }
+
+std::string ReadExistingUninstallString() { return ReadRegistration("UninstallString", Nothing); }
+
+std::string InstallButtonCaption(const std::string& existingVersion)
+{
+    if (existingVersion.empty())
+        return "Install";
+    return CompareVersionTexts(existingVersion, product::kVersion) < 0 ? "Upgrade" : "Replace";
+}
 
 void RemoveExistingInstallation()
 {

@@ -6,6 +6,7 @@
 
 #include "didur/OsInfo.h"
 #include "install/InstallParams.h"
+#include "uninstall_contract/UninstallParams.h"
 #include "ZeRizIva/Codepage.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/FileHandle.h"
@@ -18,7 +19,6 @@ namespace {
 constexpr char kMachineEnvironment[] =
     "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 constexpr char kUserEnvironment[] = "HKEY_CURRENT_USER\\Environment";
-constexpr DWORD kAutoexecLimit = 100000;
 
 bool ListHolds(const std::string& list, const std::string& directory)
 {
@@ -102,7 +102,7 @@ std::string ReadAutoexec()
     if (!file)
         return {};
     std::string text;
-    FileHandle(file.get()).Read(text, kAutoexecLimit);
+    FileHandle(file.get()).Read(text, kAutoexecReadLimit);
     return text;
 }
 

@@ -31,8 +31,9 @@ enum class UninstallSwitch {
                      //                   the installation added to kAutoexecFile
 };
 
-// Where the 95 family's search path is set.
+// Where the 95 family's search path is set, and how much of it is read.
 inline constexpr char kAutoexecFile[] = "C:\\AUTOEXEC.BAT";
+inline constexpr unsigned long kAutoexecReadLimit = 100000;
 
 struct UninstallItem {
     UninstallSwitch kind;

@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr DWORD kAutoexecLimit = 100000;
 
 // Index of the last part that matches, or -1.
 template <typename Matches>
@@ -90,10 +89,10 @@ ItemOutcome RemoveAutoexecPathEntry(const std::string& directory)
     }
     std::string text;
     FileHandle reader(file.get());
-    reader.Read(text, kAutoexecLimit + 1);
+    reader.Read(text, kAutoexecReadLimit + 1);
     if (reader.failed())
         return {ItemOutcome::Failed, failure + reader.NarrowFailureText()};
-    if (text.size() > kAutoexecLimit)
+    if (text.size() > kAutoexecReadLimit)
         return {ItemOutcome::Failed, failure + "the file is larger than it can be read whole"};
     // The installer appended "\r\nPATH=%PATH%;<directory>\r\n": its line, and
     // the empty line before it unless that line break ended the file's last line.
