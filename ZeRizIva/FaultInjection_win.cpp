@@ -8,21 +8,38 @@
 #include <map>
 #include <string>
 
+namespace {
+
+std::string Environment(const char* name)
+{
+    char buffer[256] = {};
+    const DWORD length = GetEnvironmentVariableA(name, buffer, sizeof buffer);
+    return length < sizeof buffer ? std::string(buffer, length) : std::string();
+}
+
+// Whether "<point>[#<n>|#*]" names this pass of the point.
+bool Names(const std::string& wanted, const char* point, int pass)
+{
+    const size_t hash = wanted.find('#');
+    if (wanted.empty() || wanted.compare(0, hash, point) != 0)
+        return false;
+    if (hash != std::string::npos && wanted.compare(hash, std::string::npos, "#*") == 0)
+        return true;
+    return pass == (hash == std::string::npos ? 1 : std::atoi(wanted.c_str() + hash + 1));
+}
+
+} // namespace
+
 bool InjectedFailure(const char* point)
 {
-    static const std::string wanted = [] {
-        char buffer[256] = {};
-        GetEnvironmentVariableA("VELANTRIX_FAIL_AT", buffer, sizeof buffer);
-        return std::string(buffer);
-    }();
+    static const std::string failAt = Environment("VELANTRIX_FAIL_AT");
+    static const std::string killAt = Environment("VELANTRIX_KILL_AT");
     static std::map<std::string, int> passes;
-    const size_t hash = wanted.find('#');
-    if (wanted.compare(0, hash, point) != 0)
-        return false;
     const int pass = ++passes[point];
-    const bool everyPass = hash != std::string::npos && wanted.compare(hash, std::string::npos, "#*") == 0;
-    const int failing = hash == std::string::npos ? 1 : std::atoi(wanted.c_str() + hash + 1);
-    if (!everyPass && pass != failing)
+    // As a kill from outside ends a run: nothing is undone, nothing more is said.
+    if (Names(killAt, point, pass))
+        TerminateProcess(GetCurrentProcess(), kKilledExitCode);
+    if (!Names(failAt, point, pass))
         return false;
     SetLastError(ERROR_ACCESS_DENIED);
     return true;

@@ -16,6 +16,7 @@
 #include "install/DirectoryStep.h"
 #include "install/FileAssociationStep.h"
 #include "install/FileSystem.h"
+#include "install/RunJournal.h"
 #include "install/ShortcutStep.h"
 #include "install/ShellFolders.h"
 #include "install/UninstallerRegistrationStep.h"
@@ -86,6 +87,8 @@ void InstallProduct(const RunChoices& choices)
     const std::string& directory = params.installDir;
     const std::string version = product::kVersion;
 
+    // Made first, so that it goes last: after every step has been undone.
+    RunJournal journal;
     DirectoryStep installDirectory(directory, false);
     WriteFilesFromLzmaStream packageFiles;
     packageFiles.Extract(resource::kPackage, directory);
@@ -127,6 +130,7 @@ void InstallProduct(const RunChoices& choices)
     if (InjectedFailure("SHChangeNotify"))
         throw InstallError("Notifying the shell failed (injected failure)");
 
+    journal.Commit();
     CommitSteps(installDirectory, packageFiles, uninstallerFile, startMenu, mainShortcut, proxyShortcut,
                 hostKeyShortcut, keypairShortcut, uninstallShortcut, desktopShortcut, profiles, settings, registration);
 }

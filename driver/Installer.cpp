@@ -20,6 +20,7 @@
 #include "ui/MessageBox.h"
 #include "install/ExitCodes.h"
 #include "install/RunLock.h"
+#include "install/RunJournal.h"
 
 namespace {
 
@@ -81,11 +82,12 @@ int RunInstaller()
     if (!lock)
         throw SilentExit(exit_code::kAnotherRunInProgress);
 
-    if (params.interactive) {
-        params.installDir = ReadExistingInstallDir();
-    } else {
+    if (!params.interactive)
         ReadUnattendedOptions(cmdLine, choices);
-    }
+    // Before anything reads the registration, which a dead run may have written.
+    FinishInterruptedRun();
+    if (params.interactive)
+        params.installDir = ReadExistingInstallDir();
 
     CheckSystemRequirements();
     choices.existingVersion = ReadExistingVersion();

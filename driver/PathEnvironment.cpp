@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "didur/OsInfo.h"
+#include "install/EnvironmentChange.h"
 #include "install/InstallParams.h"
+#include "install/RunJournal.h"
 #include "uninstall_contract/UninstallParams.h"
 #include "ZeRizIva/Codepage.h"
 #include "ZeRizIva/Console.h"
@@ -54,6 +56,7 @@ struct PathValue {
     // Appends the directory and records the entry for the uninstaller.
     bool Append(const std::string& directory) const
     {
+        RunJournal::SearchPathEntry(key, directory);
         RegKey writer(key);
         writer.TryWriteString("PATH", text.empty() ? directory : text + ";" + directory, true);
         if (writer.succeeded())
@@ -79,11 +82,8 @@ void UpdateNtPath(const std::string& directory, bool allUsers)
         written = machine.Append(directory);
     if (!written && !user.Holds(directory) && user.Usable())
         written = user.Append(directory);
-    if (written) {
-        DWORD_PTR result;
-        SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("Environment"),
-                            SMTO_NORMAL, 2000, &result);
-    }
+    if (written)
+        AnnounceEnvironmentChange();
 }
 
 std::string Trim(const std::string& text)
@@ -123,6 +123,7 @@ void UpdateAutoexec(const std::string& directory)
     if (!file)
         return;
     const std::string line = "\r\nPATH=%PATH%;" + shortDirectory + "\r\n";
+    RunJournal::AutoexecPathEntry(shortDirectory);
     FileHandle(file.get()).Write(line.data(), static_cast<DWORD>(line.size()), 0, FILE_END);
     UninstallRecord().AutoexecPathEntry(shortDirectory);
 }

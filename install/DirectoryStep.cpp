@@ -5,6 +5,7 @@
 #include "FileSystem.h"
 #include "ItemRemoval.h"
 #include "RebootRemoval.h"
+#include "RunJournal.h"
 #include "ZeRizIva/FaultInjection.h"
 #include "ZeRizIva/WinErrorMessage.h"
 #include "install/Prompt.h"
@@ -41,6 +42,7 @@ DirectoryStep::DirectoryStep(std::string path, bool mustBeEmpty) : path_(std::mo
                 exit_code::kDirectoryRefused,
             });
     } else {
+        RunJournal::Directory(path_);
         if (InjectedFailure("CreateDirectoryA") || !CreateDirectoryA(path_.c_str(), nullptr)) {
             const std::string reason = WindowsErrorText(GetLastError());
             const std::string text = "Unable to create target directory '" + path_ + "': " + reason;

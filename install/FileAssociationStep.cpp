@@ -3,12 +3,15 @@
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/RegKey.h"
 #include "install/Prompt.h"
+#include "InstallerRegistry.h"
 #include "RegistryCleanup.h"
+#include "RunJournal.h"
 #include "install/ExitCodes.h"
 
 namespace {
 
-constexpr char kClasses[] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes";
+constexpr char kClassesSubkey[] = "SOFTWARE\\Classes";
+const std::string kClasses = std::string("HKEY_LOCAL_MACHINE\\") + kClassesSubkey;
 
 void WriteDefault(const std::string& keyPath, const std::string& text) { RegKey(keyPath).WriteString("", text, false); }
 
@@ -17,8 +20,8 @@ void RecordKey(const std::string& keyPath) { UninstallRecord().RegistryKey(keyPa
 } // namespace
 
 FileAssociationStep::FileAssociationStep(const FileAssociation& association)
-    : progIdKey_(std::string(kClasses) + "\\" + association.progId),
-      extensionKey_(std::string(kClasses) + "\\" + association.extension), extension_(association.extension),
+    : progIdKey_(kClasses + "\\" + association.progId),
+      extensionKey_(kClasses + "\\" + association.extension), extension_(association.extension),
       progId_(association.progId)
 {
     RegKey(extensionKey_).TryReadString("", previousProgId_, true);
@@ -28,22 +31,31 @@ FileAssociationStep::FileAssociationStep(const FileAssociation& association)
     else
         WriteLine("Registering file association for extension '" + extension_ + "'");
 
+    // A ProgID that was there before (this version installed before) stays
+    // when a dead run is undone, as it does on rollback; a new one goes.
+    const bool newProgId = !RegistryKeyExists(HKEY_LOCAL_MACHINE, std::string(kClassesSubkey) + "\\" + progId_);
+    const auto writeProgIdKey = [&](const std::string& keyPath, const std::string& text) {
+        if (newProgId)
+            RunJournal::RegistryKey(keyPath);
+        WriteDefault(keyPath, text);
+    };
     try {
+        RunJournal::FileAssociation(extension_, progId_);
         WriteDefault(extensionKey_, association.progId);
         written_ = true;
         RecordKey(extensionKey_);
-        WriteDefault(progIdKey_, association.description);
-        WriteDefault(progIdKey_ + "\\DefaultIcon", association.icon);
+        writeProgIdKey(progIdKey_, association.description);
+        writeProgIdKey(progIdKey_ + "\\DefaultIcon", association.icon);
         // Recorded too: unlisted, it would count as another program's subkey
         // and keep the ProgID key after an uninstallation.
         RecordKey(progIdKey_ + "\\DefaultIcon");
         if (!association.verbs.empty()) {
             const std::string shellKey = progIdKey_ + "\\Shell";
-            WriteDefault(shellKey, association.verbs.front().first);
+            writeProgIdKey(shellKey, association.verbs.front().first);
             for (const auto& [verb, command] : association.verbs) {
                 const std::string verbKey = shellKey + "\\" + verb;
-                WriteDefault(verbKey, verb);
-                WriteDefault(verbKey + "\\command", command);
+                writeProgIdKey(verbKey, verb);
+                writeProgIdKey(verbKey + "\\command", command);
                 RecordKey(verbKey + "\\command");
                 RecordKey(verbKey);
             }

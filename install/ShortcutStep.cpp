@@ -6,6 +6,7 @@
 
 #include "ItemRemoval.h"
 #include "RebootRemoval.h"
+#include "RunJournal.h"
 #include "ZeRizIva/CallResult.h"
 #include "ZeRizIva/Codepage.h"
 #include "ZeRizIva/Console.h"
@@ -90,6 +91,7 @@ ShortcutStep::ShortcutStep(const ShortcutParams& params)
     } else {
         linkPath_ = PathJoin(params.folder, params.linkName);
         WriteLine("Creating shortcut " + linkPath_);
+        RunJournal::File(linkPath_);
         bool saved;
         {
             ComApartment com;

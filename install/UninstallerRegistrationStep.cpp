@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "InstallerRegistry.h"
+#include "RunJournal.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/WinErrorMessage.h"
 #include "product/Product.h"
@@ -29,6 +30,7 @@ UninstallerRegistrationStep::UninstallerRegistrationStep(const std::string& keyN
     // Clears a registration left by an earlier installation (when it has no subkeys).
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, subkey_.c_str());
     keyCreated_ = !RegistryKeyExists(HKEY_LOCAL_MACHINE, subkey_);
+    RunJournal::RegistryKey("HKEY_LOCAL_MACHINE\\" + subkey_);
     WriteLine("Registering uninstaller");
     try {
         WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "DisplayName", displayName);

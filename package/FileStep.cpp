@@ -6,6 +6,7 @@
 #include "install/FileActions.h"
 #include "install/FileSystem.h"
 #include "install/RebootRemoval.h"
+#include "install/RunJournal.h"
 
 FileStep::FileStep(int resourceId, std::string path)
     : path_(path.empty() ? Params().uninstallerPath : std::move(path))
@@ -16,6 +17,8 @@ FileStep::FileStep(int resourceId, std::string path)
     if (PathExists(path_)) {
         keep = true;  // never delete what was there before
         ConfirmOverwrite(path_);
+    } else {
+        RunJournal::File(path_);
     }
     WriteLine("Installing " + path_);
     try {

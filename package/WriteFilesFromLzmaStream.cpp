@@ -13,6 +13,7 @@
 #include "install/FileActions.h"
 #include "install/FileSystem.h"
 #include "install/RebootRemoval.h"
+#include "install/RunJournal.h"
 
 WriteFilesFromLzmaStream::~WriteFilesFromLzmaStream()
 {
@@ -51,6 +52,8 @@ void WriteFilesFromLzmaStream::Open(const std::string& path)
     const bool existed = PathExists(path);
     if (existed)
         ConfirmOverwrite(path);  // overwritten, never deleted by the rollback
+    else
+        RunJournal::File(path);
     WriteLine("Installing " + path);
     file_.reset(InjectedFailure("CreateFileA") ? INVALID_HANDLE_VALUE
                                                : CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,

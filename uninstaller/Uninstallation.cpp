@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "Registration.h"
-#include "Removal.h"
+#include "install/ListedRemoval.h"
 #include "ResultChannel.h"
 #include "TemporaryCopy.h"
 #include "uninstall_contract/UninstallResult.h"
@@ -18,6 +18,7 @@
 #include "ZeRizIva/CmdLine.h"
 #include "install/RebootRemoval.h"
 #include "install/RunLock.h"
+#include "install/RunJournal.h"
 #include "ui/MessageBox.h"
 
 namespace {
@@ -97,10 +98,17 @@ private:
                 return kAnotherRunInProgress;
         }
 
+        // What an installation killed midway made goes first, as its record
+        // says; that may have been all there was.
+        const bool undone = lock && FinishInterruptedRun();
         Registration registration;
         try {
             registration = LoadRegistration(options_.keyName);
         } catch (const RegistrationError& error) {
+            if (undone) {
+                Tell("The interrupted installation has been undone", MB_ICONINFORMATION);
+                return kSuccess;
+            }
             Tell(std::string("Loading uninstallation information failed: ") + error.what(), MB_ICONERROR);
             return kLoadFailed;
         }

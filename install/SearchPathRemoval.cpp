@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "EnvironmentChange.h"
 #include "ZeRizIva/Codepage.h"
 #include "ZeRizIva/FileHandle.h"
 #include "ZeRizIva/RegKey.h"
@@ -70,9 +71,7 @@ ItemOutcome RemoveSearchPathEntry(const std::string& environmentKey, const std::
     }
     if (!problem.empty())
         return {ItemOutcome::Failed, failure + problem};
-    DWORD_PTR result;
-    SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("Environment"), SMTO_NORMAL,
-                        2000, &result);
+    AnnounceEnvironmentChange();
     return RemovedOutcome();
 }
 

@@ -1,4 +1,4 @@
-#include "Removal.h"
+#include "ListedRemoval.h"
 
 #include "ItemOutcome.h"
 #include "PathRemoval.h"
