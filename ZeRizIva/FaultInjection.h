@@ -3,10 +3,10 @@
 // build only (VELANTRIX_FAULT_INJECTION). The environment variable
 // VELANTRIX_FAIL_AT=<point>[#<n>] makes the n-th pass of that point (the first
 // by default; "#*" every pass) fail as the system call would, with
-// ERROR_ACCESS_DENIED as the last error. VELANTRIX_KILL_AT, in the same form,
-// instead ends the process at that pass, before the call, with exit code
-// kKilledExitCode: a run killed from outside at that moment. In the shipped
-// build every point is a constant false.
+// ERROR_ACCESS_DENIED as the last error; several, separated by commas, fail
+// each. VELANTRIX_KILL_AT, in the same form, instead ends the process at that
+// pass, before the call, with exit code kKilledExitCode: a run killed from
+// outside at that moment. In the shipped build every point is a constant false.
 //
 // Named limits, also for the test build only: the environment variable of the
 // limit's name, set to a number below the shipped value, lowers the limit to

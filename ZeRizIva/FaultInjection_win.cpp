@@ -3,6 +3,7 @@
 #ifdef VELANTRIX_FAULT_INJECTION
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -18,7 +19,7 @@ std::string Environment(const char* name)
 }
 
 // Whether "<point>[#<n>|#*]" names this pass of the point.
-bool Names(const std::string& wanted, const char* point, int pass)
+bool NamesOne(const std::string& wanted, const char* point, int pass)
 {
     const size_t hash = wanted.find('#');
     if (wanted.empty() || wanted.compare(0, hash, point) != 0)
@@ -26,6 +27,18 @@ bool Names(const std::string& wanted, const char* point, int pass)
     if (hash != std::string::npos && wanted.compare(hash, std::string::npos, "#*") == 0)
         return true;
     return pass == (hash == std::string::npos ? 1 : std::atoi(wanted.c_str() + hash + 1));
+}
+
+// The same for a comma-separated list of such.
+bool Names(const std::string& list, const char* point, int pass)
+{
+    for (size_t start = 0; start <= list.size();) {
+        const size_t comma = std::min(list.find(',', start), list.size());
+        if (NamesOne(list.substr(start, comma - start), point, pass))
+            return true;
+        start = comma + 1;
+    }
+    return false;
 }
 
 } // namespace

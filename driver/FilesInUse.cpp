@@ -4,6 +4,7 @@
 #include <restartmanager.h>
 
 #include "didur/DllLoader.h"
+#include "ZeRizIva/FaultInjection.h"
 #include "uninstall_contract/UninstallParams.h"
 #include "ZeRizIva/Codepage.h"
 #include "ZeRizIva/UniqueHandle.h"
@@ -28,6 +29,9 @@ bool InUse(const std::string& path)
 std::vector<std::string> FilesInUse(const std::string& uninstallParams)
 {
     std::vector<std::string> held;
+    // The test build's stand-in for a program that takes a file just after this check.
+    if (InjectedFailure("FilesInUse"))
+        return held;
     std::vector<UninstallItem> items;
     try {
         items = ParseUninstallParams(uninstallParams);

@@ -81,7 +81,7 @@ std::array<FileAssociation, 2> FileAssociations()
 
 } // namespace
 
-void InstallProduct(const RunChoices& choices)
+bool InstallProduct(const RunChoices& choices)
 {
     InstallParams& params = Params();
     const std::string& directory = params.installDir;
@@ -133,4 +133,5 @@ void InstallProduct(const RunChoices& choices)
     journal.Commit();
     CommitSteps(installDirectory, packageFiles, uninstallerFile, startMenu, mainShortcut, proxyShortcut,
                 hostKeyShortcut, keypairShortcut, uninstallShortcut, desktopShortcut, profiles, settings, registration);
+    return packageFiles.RestartNeeded();
 }

@@ -53,15 +53,20 @@ void RunInstallerDialog(RunChoices& choices)
         throw SilentExit(exit_code::kDialogCancelled);
 }
 
-void ReportCompletion(const RunChoices& choices)
+void ReportCompletion(const RunChoices& choices, bool restartNeeded)
 {
     const std::string completed = std::string(product::kFullName) + " " + product::kVersion + " installation completed";
+    const std::string restart = "Restart Windows to finish the installation: the files in use are replaced then";
     if (Params().interactive) {
-        ShowMessageBox(completed + ".\n", "Installation Completed", MB_ICONINFORMATION);
-        if (choices.launchWhenDone)
+        ShowMessageBox(completed + ".\n" + (restartNeeded ? "\n" + restart + ".\n" : ""), "Installation Completed",
+                       MB_ICONINFORMATION);
+        // The program would start from files that wait for the restart.
+        if (choices.launchWhenDone && !restartNeeded)
             LaunchInstalledProgram();
     }
     WriteLine(completed);
+    if (restartNeeded)
+        WriteLine(restart);
 }
 
 } // namespace
@@ -104,7 +109,7 @@ int RunInstaller()
     params.uninstallerPath = PathJoin(params.installDir, product::kUninstallerFile);
     params.mainProgramPath = PathJoin(params.installDir, product::kMainProgramFile);
 
-    InstallProduct(choices);
-    ReportCompletion(choices);
-    return exit_code::kInstalled;
+    const bool restartNeeded = InstallProduct(choices);
+    ReportCompletion(choices, restartNeeded);
+    return restartNeeded ? exit_code::kRestartNeeded : exit_code::kInstalled;
 }

@@ -45,5 +45,10 @@ inline constexpr int kDialogCancelled = 202;
 // ERROR_INSTALL_ALREADY_RUNNING, which deployment tools already treat as
 // "another installation is in progress, retry later".
 inline constexpr int kAnotherRunInProgress = 1618;
+// Installed, but a file of the earlier installation was still in use: the new
+// one replaces it when Windows restarts. Windows Installer's
+// ERROR_SUCCESS_REBOOT_REQUIRED, which deployment tools read as success with
+// a restart to come.
+inline constexpr int kRestartNeeded = 3010;
 
 } // namespace exit_code

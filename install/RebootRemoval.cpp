@@ -77,7 +77,7 @@ bool WriteRenameSection(const std::vector<char>& block)
     return WritePrivateProfileSectionA(kSection, block.data(), kProfile) != FALSE;
 }
 
-bool ScheduleOnNt(const std::string& path)
+bool MoveOnNt(const std::string& source, const char* target, DWORD flags)
 {
     DllLoader kernel;
     if (!kernel.Load(true, "kernel32.dll", true))
@@ -85,15 +85,12 @@ bool ScheduleOnNt(const std::string& path)
     using MoveFileExFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
     const auto moveFileEx =
         reinterpret_cast<MoveFileExFn>(reinterpret_cast<void*>(GetProcAddress(kernel.Handle(), "MoveFileExA")));
-    return moveFileEx && moveFileEx(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    return moveFileEx && moveFileEx(source.c_str(), target, flags);
 }
 
-bool ScheduleOnWin9x(const std::string& path)
+// "<target>=<source>", where the target NUL deletes the source.
+bool AddRenameEntry(const std::string& entry)
 {
-    std::string shortPath;
-    if (!ShortPath(path, shortPath))
-        return false;
-    const std::string entry = "NUL=" + shortPath;
     std::optional<std::vector<char>> read = ReadRenameSection();
     if (!read) {
         SetLastError(ERROR_BUFFER_OVERFLOW);
@@ -114,6 +111,12 @@ bool ScheduleOnWin9x(const std::string& path)
     return WriteRenameSection(block);
 }
 
+bool ScheduleOnWin9x(const std::string& path)
+{
+    std::string shortPath;
+    return ShortPath(path, shortPath) && AddRenameEntry("NUL=" + shortPath);
+}
+
 bool CancelOnNt(const std::string& path)
 {
     try {
@@ -124,10 +127,6 @@ bool CancelOnNt(const std::string& path)
         bool changed = false;
         // Pairs of (source, destination); an empty destination is a deletion.
         for (size_t i = 0; i + 1 < pending.size();) {
-            if (!pending[i + 1].empty()) {
-                i += 2;
-                continue;
-            }
             std::string source = pending[i];
             if (source.compare(0, 4, "\\??\\") == 0)
                 source[1] = '\\';  // the native prefix becomes the long-path prefix
@@ -168,13 +167,13 @@ bool CancelOnWin9x(const std::string& path)
     std::string shortPath;
     if (!ShortPath(path, shortPath))
         return false;
-    const std::string entry = "NUL=" + shortPath;
     std::vector<char> kept;
     size_t finalZero = 0;
     bool dropped = false;
     for (size_t offset : EntryOffsets(*block, finalZero)) {
         const char* text = &(*block)[offset];
-        if (CompareNoCaseMultibyte(text, entry) == 0) {
+        const char* equals = std::strchr(text, '=');
+        if (equals && CompareNoCaseMultibyte(equals + 1, shortPath) == 0) {
             dropped = true;
             continue;
         }
@@ -193,7 +192,20 @@ bool CancelOnWin9x(const std::string& path)
 bool ScheduleRemovalOnReboot(const std::string& path)
 {
     try {
-        return IsNtFamily() ? ScheduleOnNt(path) : ScheduleOnWin9x(path);
+        return IsNtFamily() ? MoveOnNt(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) : ScheduleOnWin9x(path);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool ScheduleReplacementOnReboot(const std::string& source, const std::string& target)
+{
+    try {
+        if (IsNtFamily())
+            return MoveOnNt(source, target.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING);
+        std::string shortSource, shortTarget;
+        return ShortPath(source, shortSource) && ShortPath(target, shortTarget) &&
+               AddRenameEntry(shortTarget + "=" + shortSource);
     } catch (...) {
         return false;
     }

@@ -2,7 +2,9 @@
 // Install step: the program files, decoded from the package resource straight
 // into the installation directory (PackageFormat.h). It records every file it
 // created and deletes them again on rollback, the last created first; files
-// that existed before and were overwritten are left alone.
+// that existed before and were overwritten are left alone. A file of the
+// earlier installation that its removal left to the next restart is replaced,
+// at that restart when it is still in use.
 #include <string>
 #include <vector>
 
@@ -27,6 +29,8 @@ public:
     const std::vector<std::string>& CreatedFiles() const { return created_; }
     // Every byte written, into new and overwritten files alike.
     unsigned long long WrittenBytes() const { return writtenBytes_; }
+    // Some file replaces one still in use only when Windows restarts.
+    bool RestartNeeded() const { return !replacements_.empty(); }
 
 private:
     unsigned long Platform() override;
@@ -34,7 +38,14 @@ private:
     void Write(const unsigned char* bytes, std::size_t count) override;
     void Close() override;
 
+    // A new file waiting beside the one it replaces at the next restart.
+    struct Replacement {
+        std::string waiting;
+        std::string target;
+    };
+
     std::vector<std::string> created_;
+    std::vector<Replacement> replacements_;
     UniqueFile file_;
     std::string path_;
     unsigned long long writtenBytes_ = 0;

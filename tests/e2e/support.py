@@ -1,6 +1,7 @@
 """Shared pieces of the end-to-end cases."""
 import os
 import pwd
+import shutil
 import threading
 import unittest
 
@@ -42,6 +43,23 @@ class PrefixCase(unittest.TestCase):
             self.prefix.shutdown()
         else:
             self.prefix.remove()
+
+
+def run_for_exit_code(prefix, program, *args, env=None):
+    """The lines of a run and its whole exit code, as GetExitCodeProcess gives
+    it: a Unix parent gets codes above 255 cut to 8 bits."""
+    run = prefix.run(PROBES / "WindowProbe.exe", "run", program, *args, env=env)
+    *lines, last = run.lines
+    assert last.startswith("exit code "), run
+    return lines, int(last.split()[-1])
+
+
+def copy_into_prefix(prefix, host_file):
+    """A program of the build, copied into the prefix (a Windows path for WindowProbe to start)."""
+    target = prefix.host_path("C:\\Programs")
+    target.mkdir(exist_ok=True)
+    shutil.copy(host_file, target / host_file.name)
+    return "C:\\Programs\\" + host_file.name
 
 
 class BoxWatcher:

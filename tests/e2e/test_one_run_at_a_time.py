@@ -4,12 +4,11 @@ for the first, within a bound; then it ends with 1618, the code deployment
 tools read as "another installation is in progress, retry later". Codes above
 255 reach a Unix parent cut to 8 bits, so they are read as a deployment tool
 reads them, through GetExitCodeProcess (WindowProbe run)."""
-import shutil
 import time
 import unittest
 
 from registry import Registry
-from support import FAULTY, INSTALLER, PROBES, UNINSTALL_KEY, PrefixCase
+from support import FAULTY, INSTALLER, PROBES, UNINSTALL_KEY, PrefixCase, copy_into_prefix, run_for_exit_code
 
 BUSY = "Another installation or removal of Korvane Velantrix is in progress, aborting"
 SHORT_WAIT = {"VELANTRIX_LOCK_WAIT_SECONDS": "2"}
@@ -30,18 +29,10 @@ class OneRunAtATime(PrefixCase):
         return holder
 
     def run_for_exit_code(self, program, *args, env=None):
-        """The lines of a run and its whole exit code, as GetExitCodeProcess gives it."""
-        run = self.prefix.run(PROBES / "WindowProbe.exe", "run", program, *args, env=env)
-        *lines, last = run.lines
-        self.assertTrue(last.startswith("exit code "), run)
-        return lines, int(last.split()[-1])
+        return run_for_exit_code(self.prefix, program, *args, env=env)
 
     def windows_path(self, host_file):
-        """A program of the build, copied into the prefix (a Windows path for the probe to start)."""
-        target = self.prefix.host_path("C:\\Programs")
-        target.mkdir(exist_ok=True)
-        shutil.copy(host_file, target / host_file.name)
-        return "C:\\Programs\\" + host_file.name
+        return copy_into_prefix(self.prefix, host_file)
 
     def test_two_installations_started_together_run_one_after_the_other(self):
         self.prefix.start_session()

@@ -8,7 +8,8 @@ import unittest
 from dialog import InteractiveRun, use_wine_desktop
 from registry import Registry
 from state import capture, differences
-from support import IDCANCEL, UNINSTALL_KEY, BoxWatcher, PrefixCase
+from support import (FAULTY, IDCANCEL, UNINSTALL_KEY, BoxWatcher, PrefixCase, copy_into_prefix,
+                     run_for_exit_code)
 from test_interactive_flows import AGREE, INSTALL, RUN_WHEN_DONE
 
 D = "C:\\Run"
@@ -51,6 +52,45 @@ class RunningProgram(PrefixCase):
         self.assertEqual(run.returncode, 0, "once the program has ended the same command installs")
         self.prefix.shutdown()
         self.assertEqual(Registry(self.prefix).value(UNINSTALL_KEY, "InstallDir"), D)
+
+    def test_a_file_taken_after_the_check_is_replaced_when_windows_restarts(self):
+        # Marked, so that the restart shows which file it left.
+        with open(self.prefix.host_path(PROGRAM), "ab") as program_file:
+            program_file.write(b"earlier")
+        program = self.start_the_program()
+        lines, code = run_for_exit_code(self.prefix, copy_into_prefix(self.prefix, FAULTY), f"-installDir={D}",
+                                        "-acceptEULA", env={"VELANTRIX_FAIL_AT": "FilesInUse"})
+        self.assertEqual(code, 3010, lines)
+        self.assertIn(f"Warning: '{PROGRAM}' is in use; the new file replaces it when Windows restarts", lines)
+        self.assertEqual(lines[-2:], ["Korvane Velantrix 4.10 installation completed",
+                                      "Restart Windows to finish the installation: the files in use are replaced then"])
+        program.kill()
+        self.prefix.shutdown()
+        self.assertEqual(Registry(self.prefix).value(UNINSTALL_KEY, "InstallDir"), D, "installed")
+        self.assertTrue(self.prefix.host_path(PROGRAM).read_bytes().endswith(b"earlier"),
+                        "the earlier program stays usable until the restart")
+        self.prefix.start_session()  # the restart
+        self.prefix.shutdown()
+        self.assertFalse(self.prefix.host_path(PROGRAM + ".new").exists())
+        self.assertFalse(self.prefix.host_path(PROGRAM).read_bytes().endswith(b"earlier"), "replaced")
+        self.assertEqual(self.prefix.run(self.prefix.host_path(D + "\\uninst.exe"), "Velantrix", "-unat").returncode,
+                         0)
+        self.prefix.shutdown()
+        self.assertFalse(self.prefix.host_path(D).exists(), "the quiet uninstallation removes it all")
+
+    def test_a_rollback_gives_the_file_in_use_back_to_the_restart(self):
+        program = self.start_the_program()
+        run = self.prefix.run(FAULTY, f"-installDir={D}", "-acceptEULA",
+                              env={"VELANTRIX_FAIL_AT": "FilesInUse,SHChangeNotify"})
+        self.assertEqual(run.returncode, 150, run)
+        program.kill()
+        self.prefix.shutdown()
+        self.assertFalse(self.prefix.host_path(PROGRAM + ".new").exists())
+        self.assertIsNone(Registry(self.prefix).key(UNINSTALL_KEY))
+        self.prefix.start_session()  # the restart
+        self.prefix.shutdown()
+        self.assertFalse(self.prefix.host_path(PROGRAM).exists(),
+                         "the earlier installation's file goes at the restart, as its removal had it")
 
     def test_interactive_names_the_file_and_cancel_ends_with_108(self):
         use_wine_desktop(self.prefix)
