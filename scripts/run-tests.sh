@@ -20,6 +20,7 @@ for preset in ${x86:+x86-faults} x64-faults; do
 done
 
 ctest --test-dir build/host --output-on-failure
+python3 -m unittest discover -s tests/packaging -v
 # Each fuzzer briefly, over its seeds and regression inputs; a finding fails.
 scripts/fuzz.sh 15
 

@@ -9,7 +9,8 @@ cd "$(dirname "$0")/.."
 packages="cmake make g++ python3
   g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-posix binutils-mingw-w64
   libz-mingw-w64-dev lzma-dev liblzma-dev googletest clang libclang-rt-14-dev
-  wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick nsis xz-utils osslsigncode openssl"
+  wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick nsis xz-utils osslsigncode openssl
+  python3-yaml python3-jsonschema"
 
 installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
