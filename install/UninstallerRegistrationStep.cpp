@@ -40,6 +40,8 @@ UninstallerRegistrationStep::UninstallerRegistrationStep(const std::string& keyN
         WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "UninstallString", uninstallString);
         WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "UninstallParam", params.uninstallParams);
         WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "InstallDir", params.installDir);
+        // The same under the name inventory tools read.
+        WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "InstallLocation", params.installDir);
         WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "Version", version);
         // What deployment tools read to find the product and remove it silently.
         WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "DisplayVersion", version);

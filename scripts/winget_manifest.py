@@ -51,7 +51,7 @@ RETURN_RESPONSES = {
     201: "invalidParameter",
     202: "cancelledByUser",
     1618: "installInProgress",  # Windows Installer's ERROR_INSTALL_ALREADY_RUNNING
-    3010: "rebootRequiredToFinish",  # ERROR_SUCCESS_REBOOT_REQUIRED, once the installer reports it
+    3010: "rebootRequiredToFinish",  # ERROR_SUCCESS_REBOOT_REQUIRED: a file in use is replaced at the restart
 }
 
 

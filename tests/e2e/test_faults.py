@@ -39,8 +39,8 @@ SEARCH_PATH = r"^~key hkey_local_machine\\system\\currentcontrolset\\control\\se
 
 # The registration's values in the order they are written (one RegSetValueExA
 # pass each, from pass 15 on, after the fourteen of the two associations).
-REGISTRATION_VALUES = ["DisplayName", "DisplayIcon", "UninstallString", "UninstallParam", "InstallDir", "Version",
-                       "DisplayVersion", "Publisher", "QuietUninstallString", "EstimatedSize", "NoModify", "NoRepair"]
+REGISTRATION_VALUES = ["DisplayName", "DisplayIcon", "UninstallString", "UninstallParam", "InstallDir",
+                       "InstallLocation", "Version", "DisplayVersion", "Publisher", "QuietUninstallString", "EstimatedSize", "NoModify", "NoRepair"]
 
 
 class Case:

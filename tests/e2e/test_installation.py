@@ -80,12 +80,13 @@ class Installation(PrefixCase):
         registry = Registry(self.prefix)
         key = registry.key(UNINSTALL_KEY)
         self.assertEqual(key.names(), ["DisplayIcon", "DisplayName", "DisplayVersion", "EstimatedSize", "InstallDir",
-                                       "NoModify", "NoRepair", "Publisher", "QuietUninstallString", "UninstallParam",
+                                       "InstallLocation", "NoModify", "NoRepair", "Publisher", "QuietUninstallString", "UninstallParam",
                                        "UninstallString", "Version"])
         self.assertEqual(key.get("DisplayName"), "Korvane Velantrix 4.10 (remove only)")
         self.assertEqual(key.get("DisplayIcon"), D + "\\uninst.exe")
         self.assertEqual(key.get("UninstallString"), f'"{D}\\uninst.exe" Velantrix ')
         self.assertEqual(key.get("InstallDir"), D)
+        self.assertEqual(key.get("InstallLocation"), D)
         self.assertEqual(key.get("Version"), "4.10")
         # What deployment tools read: strings, and numbers as REG_DWORD.
         self.assertEqual(key.get("DisplayVersion"), "4.10")
