@@ -35,6 +35,8 @@ public:
     bool GetOptionValue(const std::wstring& name, std::wstring& result, bool mark = true);
     bool IsHelpRequested();
     bool HasAnyOption() const { return !options_.empty(); }
+    size_t OptionCount() const { return options_.size(); }
+    bool HasOption(const std::wstring& name) const { return options_.count(name) != 0; }
     size_t PositionalCount() const { return positional_.size(); }
     const std::wstring& Positional(size_t index) const { return entries_[positional_.at(index)].text; }
     // The same, marked as consumed.

@@ -7,3 +7,9 @@ void WriteLine(std::string_view ansiText);
 void WriteErrorLine(std::string_view ansiText);
 // Text without an added line end (the usage text brings its own).
 void WriteText(std::string_view ansiText);
+
+// The run's log: once a sink is set, every line written here goes there too,
+// as do the lines written for the log alone.
+using LineSink = void (*)(std::string_view ansiLine);
+void SetLineSink(LineSink sink);
+void WriteLogLine(std::string_view ansiText);

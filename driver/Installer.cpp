@@ -12,6 +12,7 @@
 #include "product/Product.h"
 #include "ProgramLaunch.h"
 #include "Requirements.h"
+#include "didur/UserRights.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/Exceptions.h"
 #include "ZeRizIva/Text.h"
@@ -20,6 +21,8 @@
 #include "ui/MessageBox.h"
 #include "install/ExitCodes.h"
 #include "install/RunLock.h"
+#include "install/RunLog.h"
+#include "ZeRizIva/Codepage.h"
 #include "install/RunJournal.h"
 
 namespace {
@@ -80,6 +83,13 @@ int RunInstaller()
     CmdLine cmdLine(GetCommandLineW(), InstallerCmdLineFlags());
     params.cmdLine = &cmdLine;
     params.interactive = IsInteractiveCommandLine(cmdLine);
+    // Before anything else, so that the log holds the whole run.
+    const std::string logFile = ReadLogFile(cmdLine);
+    if (!logFile.empty()) {
+        const std::string failure = OpenRunLog(logFile, "installer", params.interactive);
+        if (!failure.empty())
+            throw CmdLine::Err(AnsiToWide("Cannot open the log file '" + logFile + "': " + failure));
+    }
 
     CheckInstallerIntegrity(params.interactive);
     // One installation or removal of the product at a time, from here to the end.

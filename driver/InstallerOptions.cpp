@@ -11,7 +11,18 @@ unsigned InstallerCmdLineFlags() { return CmdLine::BackslashEscapes | CmdLine::D
 
 bool IsInteractiveCommandLine(const CmdLine& cmdLine)
 {
-    return cmdLine.PositionalCount() < 2 && !cmdLine.HasAnyOption();
+    // A log keeps the dialog.
+    return cmdLine.PositionalCount() < 2 && cmdLine.OptionCount() == (cmdLine.HasOption(L"log") ? 1u : 0u);
+}
+
+std::string ReadLogFile(CmdLine& cmdLine)
+{
+    std::wstring file;
+    if (!cmdLine.GetOptionValue(L"log", file))
+        return {};
+    if (file.empty())
+        throw CmdLine::Err(L"Missing log file name after '-log='.");
+    return WideToAnsi(file);
 }
 
 void ParseInstallerOptions(CmdLine& cmdLine)

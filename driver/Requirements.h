@@ -5,6 +5,3 @@
 // Returns when the installation may go on; otherwise raises SilentExit 130.
 void CheckSystemRequirements();
 
-// True when the current user's token holds the local Administrators group;
-// the given default when the probe fails in any way.
-bool IsUserAdmin(bool defaultAnswer);

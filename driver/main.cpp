@@ -3,6 +3,8 @@
 #include "ZeRizIva/AllocationFailure.h"
 #include "ZeRizIva/StructuredException.h"
 #include "didur/LibraryLoading.h"
+#include "install/ExitCodes.h"
+#include "install/RunLog.h"
 
 int main()
 {
@@ -11,5 +13,6 @@ int main()
     InstallStructuredExceptionTranslator();
     const int exitCode = RunWithTopLevelHandler(RunInstaller);
     WriteUsageIfAsked(exitCode);
+    CloseRunLog(exitCode, NameOf(exitCode, exit_code::kNamedExitCodes));
     return exitCode;
 }

@@ -3,6 +3,8 @@
 // table of exit codes mirrors it. (A failed assertion ends the thread with
 // 34821, ZeRizIva/Assert.) Three codes mean different things in the two
 // modes, as the directory step has always reported them.
+#include "ZeRizIva/NamedCode.h"
+
 namespace exit_code {
 
 inline constexpr int kInstalled = 0;
@@ -50,5 +52,28 @@ inline constexpr int kAnotherRunInProgress = 1618;
 // ERROR_SUCCESS_REBOOT_REQUIRED, which deployment tools read as success with
 // a restart to come.
 inline constexpr int kRestartNeeded = 3010;
+
+// Each code with its name, for the log's closing line.
+inline constexpr NamedCode kNamedExitCodes[] = {
+    {kInstalled, "kInstalled"},
+    {kDamagedInstaller, "kDamagedInstaller"},
+    {kDirectoryConflict, "kDirectoryConflict"},
+    {kDirectoryNotCreated, "kDirectoryNotCreated"},
+    {kDirectoryRefused, "kDirectoryRefused"},
+    {kFileExists, "kFileExists"},
+    {kShortcutFailed, "kShortcutFailed"},
+    {kEarlierInstallationKept, "kEarlierInstallationKept"},
+    {kFilesInUse, "kFilesInUse"},
+    {kFileAssociationFailed, "kFileAssociationFailed"},
+    {kRegistrationFailed, "kRegistrationFailed"},
+    {kSystemTooOld, "kSystemTooOld"},
+    {kAgreementNotAccepted, "kAgreementNotAccepted"},
+    {kInstallationError, "kInstallationError"},
+    {kHelp, "kHelp"},
+    {kCommandLineError, "kCommandLineError"},
+    {kDialogCancelled, "kDialogCancelled"},
+    {kAnotherRunInProgress, "kAnotherRunInProgress"},
+    {kRestartNeeded, "kRestartNeeded"},
+};
 
 } // namespace exit_code

@@ -1,6 +1,8 @@
 #pragma once
 // The uninstaller's results: its exit code, or the value its temporary copy
 // writes into the caller's result section.
+#include "ZeRizIva/NamedCode.h"
+
 namespace uninstall_result {
 
 inline constexpr int kSuccess = 0;
@@ -23,5 +25,17 @@ inline constexpr int kNoResult = 14;
 // Another installation or removal of the product ran all the time this run
 // waited for it; nothing was removed. The installer's code for the same.
 inline constexpr int kAnotherRunInProgress = 1618;
+
+// Each result with its name, for the log's closing line.
+inline constexpr NamedCode kNamedResults[] = {
+    {kSuccess, "kSuccess"},
+    {kHandedOver, "kHandedOver"},
+    {kBadCommandLine, "kBadCommandLine"},
+    {kCancelled, "kCancelled"},
+    {kLoadFailed, "kLoadFailed"},
+    {kPartialFailure, "kPartialFailure"},
+    {kNoResult, "kNoResult"},
+    {kAnotherRunInProgress, "kAnotherRunInProgress"},
+};
 
 } // namespace uninstall_result

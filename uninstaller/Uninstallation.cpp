@@ -18,6 +18,7 @@
 #include "ZeRizIva/CmdLine.h"
 #include "install/RebootRemoval.h"
 #include "install/RunLock.h"
+#include "install/RunLog.h"
 #include "install/RunJournal.h"
 #include "ui/MessageBox.h"
 
@@ -55,6 +56,7 @@ public:
         Report(result);
         if (!box_.empty())
             ShowMessageBox(box_, kTitle, boxIcon_ | MB_SETFOREGROUND);
+        CloseRunLog(result, NameOf(result, kNamedResults));
         return result;
     }
 
@@ -65,6 +67,11 @@ private:
             ReadUninstallerOptions(commandLine, options_);
         } catch (const CmdLine::Err& error) {
             return BadCommandLine(error.what());
+        }
+        if (!options_.logFile.empty()) {
+            const std::string failure = OpenRunLog(options_.logFile, "uninstaller", !options_.unattended);
+            if (!failure.empty())
+                return BadCommandLine("cannot open the log file '" + options_.logFile + "': " + failure);
         }
         isCopy_ = !options_.originalProcess.empty();
         if (!options_.resultSection.empty()) {

@@ -19,6 +19,12 @@ void ReadUninstallerOptions(const std::wstring& commandLine, UninstallerOptions&
     const bool hasEvent = cmdLine.GetOptionValue(result_protocol::kEvent, options.doneEvent);
     if (hasSection != hasEvent)
         throw CmdLine::Err(L"-result and -done go together.");
+    std::wstring logFile;
+    if (cmdLine.GetOptionValue(L"log", logFile)) {
+        if (logFile.empty())
+            throw CmdLine::Err(L"Missing log file name after '-log='.");
+        options.logFile = WideToAnsi(logFile);
+    }
     cmdLine.GetOptionValue(L"waitFor", options.originalProcess);
     std::wstring originalFile;
     if (cmdLine.GetOptionValue(L"originalFile", originalFile)) {
@@ -35,6 +41,8 @@ std::string CopyCommandLine(const std::string& copyPath, const UninstallerOption
     std::string line = "\"" + copyPath + "\" \"" + options.keyName + "\"";
     if (options.unattended)
         line += " -unat";
+    if (!options.logFile.empty())
+        line += " \"-log=" + options.logFile + "\"";
     if (!options.resultSection.empty())
         line += result_protocol::ChannelArguments(WideToAnsi(options.resultSection), WideToAnsi(options.doneEvent));
     line += " -waitFor=" + originalProcess;

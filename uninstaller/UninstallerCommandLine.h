@@ -1,7 +1,7 @@
 #pragma once
 // The uninstaller's command line, as "UninstallString" and the result protocol
 // (uninstall_contract/ResultProtocol.h) make it:
-//   uninst.exe <key name> [-unat] [-result=<section> -done=<event>]
+//   uninst.exe <key name> [-unat] ["-log=<file>"] [-result=<section> -done=<event>]
 //              [-waitFor=<process> ["-originalFile=<path>"]]
 // The handle values are hexadecimal. -waitFor is given only to the temporary
 // copy: the original's process handle, inherited, so the copy can wait until
@@ -18,6 +18,7 @@ struct UninstallerOptions {
     std::wstring doneEvent;
     std::wstring originalProcess;
     std::string originalFile;  // empty when not given
+    std::string logFile;       // empty when not given
 };
 
 // Raises CmdLine::Err for a missing or malformed key name, an argument it does
@@ -26,7 +27,7 @@ struct UninstallerOptions {
 // report.
 void ReadUninstallerOptions(const std::wstring& commandLine, UninstallerOptions& options);
 
-// The temporary copy's command line: the options' arguments, -waitFor and,
+// The temporary copy's command line: the options' arguments (the log's too), -waitFor and,
 // when originalFile is not empty, -originalFile.
 std::string CopyCommandLine(const std::string& copyPath, const UninstallerOptions& options,
                             const std::string& originalProcess, const std::string& originalFile);

@@ -128,11 +128,12 @@ class DialogState:
 
 
 class InteractiveRun:
-    """The real installer, started without arguments on the prefix's Wine desktop."""
+    """The real installer, started without arguments (or with those that keep
+    the dialog) on the prefix's Wine desktop."""
 
-    def __init__(self, prefix, exe=INSTALLER, env=None):
+    def __init__(self, prefix, *args, exe=INSTALLER, env=None):
         self.prefix = prefix
-        self.process = prefix.start(exe, env=env)
+        self.process = prefix.start(exe, *args, env=env)
 
     # Looking ---------------------------------------------------------
     def look(self, title=TITLE, timeout_ms=60000):

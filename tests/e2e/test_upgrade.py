@@ -101,7 +101,7 @@ class EarlierInstallation(PrefixCase):
         use_wine_desktop(self.prefix)
         self.register("silent")
         question = BoxWatcher(self.prefix, "Uninstallation failure", IDNO)
-        dialog = InteractiveRun(self.prefix, FAULTY, env=SHORT_WAIT)
+        dialog = InteractiveRun(self.prefix, exe=FAULTY, env=SHORT_WAIT)
         self.addCleanup(self.prefix.kill)
         state = dialog.look()
         dialog.click(state[AGREE])

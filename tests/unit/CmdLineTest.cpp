@@ -189,6 +189,8 @@ INSTANTIATE_TEST_SUITE_P(
     Table, InstallerOptions,
     testing::Values(
         OptionsCase{L"inst.exe", true, 0, "", "", "the program path alone is interactive"},
+        OptionsCase{L"inst.exe -log=run.log", true, 0, "", "", "a log alone keeps the dialog"},
+        OptionsCase{L"inst.exe -log=run.log -installDir=d", false, 0, "", "d", "a log beside unattended options"},
         OptionsCase{L"inst.exe word", false, 0, "Missing '-installDir' parameter.", "",
                     "a plain word makes it unattended; the directory is missed first"},
         OptionsCase{L"inst.exe -installDir", false, 0, "Missing '-installDir' parameter.", "", "no ="},
@@ -200,6 +202,17 @@ INSTANTIATE_TEST_SUITE_P(
         OptionsCase{L"inst.exe -H", false, 200, "", "", "-h in any case"},
         OptionsCase{L"inst.exe /help", false, 200, "", "", "/help"},
         OptionsCase{L"inst.exe -?=1 -installDir=d", false, 0, "", "d", "-? with a value is not a help switch"}));
+
+TEST(InstallerOptions, LogFile)
+{
+    CmdLine none(std::wstring(L"i -installDir=d"), InstallerCmdLineFlags());
+    EXPECT_EQ(ReadLogFile(none), "");
+    CmdLine named(std::wstring(L"i \"-log=C:\\Run Logs\\v.log\""), InstallerCmdLineFlags());
+    EXPECT_EQ(ReadLogFile(named), "C:\\Run Logs\\v.log");
+    EXPECT_EQ(CheckAllUsedMessage(named), "") << "read, so no unknown parameter";
+    CmdLine empty(std::wstring(L"i -log="), InstallerCmdLineFlags());
+    EXPECT_THROW(ReadLogFile(empty), CmdLine::Err);
+}
 
 TEST(InstallerOptions, SwitchesAreReadAndMarked)
 {
