@@ -14,9 +14,7 @@ public:
     bool failed() const { return !succeeded(); }
     const std::wstring& FunctionName() const { return functionName_; }
     virtual std::wstring Description() const = 0;
-    std::wstring OutcomeText() const { return succeeded() ? SuccessText() : FailureText(); }
     virtual std::wstring CategoryName() const = 0;
-    std::wstring SuccessText() const { return functionName_ + L" succeeded."; }
     // "<function> failed: <category> error: <code>: <description>"
     std::wstring FailureText() const;
     // The same in the ANSI code page, for narrow lines.
@@ -39,7 +37,6 @@ public:
     unsigned long Code() const { return code_; }
     std::wstring Description() const override;
     std::wstring CategoryName() const override { return L"Windows"; }
-    void Assign(const SystemCallResult& other) { Set(other.functionName_, other.code_); }
     void Set(std::wstring functionName, unsigned long code)
     {
         functionName_ = std::move(functionName);
@@ -63,7 +60,6 @@ public:
     std::int32_t Code() const { return code_; }
     std::wstring Description() const override;
     std::wstring CategoryName() const override { return L"COM"; }
-    void Assign(const ComCallResult& other) { Set(other.functionName_, other.code_); }
     void Set(std::wstring functionName, std::int32_t code)
     {
         functionName_ = std::move(functionName);

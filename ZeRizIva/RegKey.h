@@ -45,8 +45,6 @@ public:
     void TryReadString(const std::string& valueName, std::string& result, bool expand);
     void TryWriteString(const std::string& valueName, const std::string& text, bool expand);
 
-    // Type of the last value read.
-    DWORD ValueType() const { return type_; }
 
     static HKEY RootFromName(const std::string& name);
 

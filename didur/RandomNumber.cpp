@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "didur/DllLoader.h"
+#include "ZeRizIva/Text.h"
 
 std::uint32_t RandomNumber()
 {
@@ -21,4 +22,11 @@ std::uint32_t RandomNumber()
     LARGE_INTEGER counter = {};
     QueryPerformanceCounter(&counter);
     return static_cast<std::uint32_t>(counter.QuadPart) ^ (GetTickCount() << 16) ^ GetCurrentProcessId();
+}
+
+std::string RandomNamePart()
+{
+    const std::uint32_t high = RandomNumber();
+    const std::uint32_t low = RandomNumber();
+    return HexDigits(high, 8) + HexDigits(low, 8);
 }

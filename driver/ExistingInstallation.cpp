@@ -61,7 +61,7 @@ std::string CopyEmbeddedUninstaller()
                          SystemCallResult::LastError(L"GetTemporaryPath()").WindowsFailureText());
     const std::string temp(buffer, length);
     for (int retry = 0;; ++retry) {
-        const std::string name = "uninst" + HexDigits(static_cast<unsigned>(RandomNumber()), 8) + ".exe";
+        const std::string name = "uninst" + RandomNamePart() + ".exe";
         const std::string path = PathJoin(temp, name);
         try {
             ExtractResourceToFile(path, resource::kUninstaller, ExistingFile::Refuse);

@@ -16,7 +16,7 @@
 #include "install/DirectoryStep.h"
 #include "install/FileAssociationStep.h"
 #include "install/FileSystem.h"
-#include "install/RunJournal.h"
+#include "install/InstallStep.h"
 #include "install/ShortcutStep.h"
 #include "install/ShellFolders.h"
 #include "install/UninstallerRegistrationStep.h"
@@ -88,7 +88,7 @@ bool InstallProduct(const RunChoices& choices)
     const std::string version = product::kVersion;
 
     // Made first, so that it goes last: after every step has been undone.
-    RunJournal journal;
+    Transaction transaction;
     DirectoryStep installDirectory(directory, false);
     WriteFilesFromLzmaStream packageFiles;
     packageFiles.Extract(resource::kPackage, directory);
@@ -124,14 +124,10 @@ bool InstallProduct(const RunChoices& choices)
 
     UpdatePathEnvironment(directory, choices.allUsers);
     registration.StoreUninstallParams();  // with the search path entry
-    if (InjectedFailure("UpdatePathEnvironment"))
-        throw InstallError("Updating the search path failed (injected failure)");
     SHChangeNotify(SHCNE_ASSOCCHANGED, 0, nullptr, nullptr);
     if (InjectedFailure("SHChangeNotify"))
         throw InstallError("Notifying the shell failed (injected failure)");
 
-    journal.Commit();
-    CommitSteps(installDirectory, packageFiles, uninstallerFile, startMenu, mainShortcut, proxyShortcut,
-                hostKeyShortcut, keypairShortcut, uninstallShortcut, desktopShortcut, profiles, settings, registration);
+    transaction.Commit();
     return packageFiles.RestartNeeded();
 }

@@ -81,7 +81,6 @@ int RunInstaller()
     choices.allUsers = IsUserAdmin(true);
 
     CmdLine cmdLine(GetCommandLineW(), InstallerCmdLineFlags());
-    params.cmdLine = &cmdLine;
     params.interactive = IsInteractiveCommandLine(cmdLine);
     // Before anything else, so that the log holds the whole run.
     const std::string logFile = ReadLogFile(cmdLine);

@@ -12,7 +12,6 @@ public:
     ~DirectoryStep();
 
     const std::string& Path() const { return path_; }
-    bool Created() const { return created_; }
 
 private:
     std::string path_;

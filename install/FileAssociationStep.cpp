@@ -5,13 +5,11 @@
 #include "install/Prompt.h"
 #include "InstallerRegistry.h"
 #include "RegistryCleanup.h"
+#include "RegistryRemoval.h"
 #include "RunJournal.h"
 #include "install/ExitCodes.h"
 
 namespace {
-
-constexpr char kClassesSubkey[] = "SOFTWARE\\Classes";
-const std::string kClasses = std::string("HKEY_LOCAL_MACHINE\\") + kClassesSubkey;
 
 void WriteDefault(const std::string& keyPath, const std::string& text) { RegKey(keyPath).WriteString("", text, false); }
 
@@ -20,8 +18,8 @@ void RecordKey(const std::string& keyPath) { UninstallRecord().RegistryKey(keyPa
 } // namespace
 
 FileAssociationStep::FileAssociationStep(const FileAssociation& association)
-    : progIdKey_(kClasses + "\\" + association.progId),
-      extensionKey_(kClasses + "\\" + association.extension), extension_(association.extension),
+    : progIdKey_(ClassesKeyPath(association.progId)), extensionKey_(ClassesKeyPath(association.extension)),
+      extension_(association.extension),
       progId_(association.progId)
 {
     RegKey(extensionKey_).TryReadString("", previousProgId_, true);
@@ -33,7 +31,8 @@ FileAssociationStep::FileAssociationStep(const FileAssociation& association)
 
     // A ProgID that was there before (this version installed before) stays
     // when a dead run is undone, as it does on rollback; a new one goes.
-    const bool newProgId = !RegistryKeyExists(HKEY_LOCAL_MACHINE, std::string(kClassesSubkey) + "\\" + progId_);
+    const RegKey existing(progIdKey_);
+    const bool newProgId = !RegistryKeyExists(existing.Root(), existing.Subkey());
     const auto writeProgIdKey = [&](const std::string& keyPath, const std::string& text) {
         if (newProgId)
             RunJournal::RegistryKey(keyPath);
@@ -79,15 +78,15 @@ FileAssociationStep::FileAssociationStep(const FileAssociation& association)
         } catch (...) {
             // The run ends here, and this step will not be destroyed: give the
             // extension back now, or it would stay ours.
-            GiveBackExtension();
+            Undo();
             throw;
         }
     }
 }
 
-FileAssociationStep::~FileAssociationStep() { GiveBackExtension(); }
+FileAssociationStep::~FileAssociationStep() { Undo(); }
 
-void FileAssociationStep::GiveBackExtension()
+void FileAssociationStep::Undo()
 {
     if (!RollbackWanted() || !written_)
         return;
@@ -97,7 +96,7 @@ void FileAssociationStep::GiveBackExtension()
         WriteLine("Rollback: removing previously created file association for extension " + extension_);
         // The ProgID key stays: the association given back may name it (a
         // reinstallation of this version).
-        const ExtensionGiveBack result = ::GiveBackExtension(extensionKey_, progId_, previousProgId_);
+        const ExtensionGiveBack result = GiveBackExtension(extensionKey_, progId_, previousProgId_);
         if (result.outcome == ExtensionGiveBack::Failed) {
             WriteLine(std::string(restoring ? "Restoring" : "Removing") + " file association failed: " + result.failure);
             NotifyRollbackFailure(restoring ? "Restoring File Association Failed" : "Removing File Association Failed",

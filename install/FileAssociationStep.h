@@ -24,7 +24,7 @@ public:
 private:
     // The undo: the extension gets back its earlier ProgID, or loses ours
     // (RegistryCleanup.h has the rule).
-    void GiveBackExtension();
+    void Undo();
 
     std::string progIdKey_;
     std::string extensionKey_;

@@ -5,8 +5,6 @@
 
 #include "uninstall_contract/UninstallParamsWriter.h"
 
-class CmdLine;
-
 struct InstallParams {
     bool interactive = false;
     bool force = false;
@@ -16,7 +14,6 @@ struct InstallParams {
     std::string mainProgramPath;     // installDir joined with velantrix.exe
     std::string uninstallParams;     // grows as the steps record their items (UninstallRecord)
     std::string uninstallerPath;     // installDir joined with uninst.exe
-    CmdLine* cmdLine = nullptr;      // owned by the entry routine
 };
 
 InstallParams& Params();

@@ -5,9 +5,13 @@
 // rollback is switched off with -noRollback. Undo reports failures and never
 // throws. Steps are concrete local objects of the driver; destroying them in
 // reverse order of creation is the rollback.
-#include <memory>
+//
+// Every step made while a Transaction runs is known to it, so that its commit
+// covers exactly the steps there are, whoever made them.
+#include <vector>
 
 #include "install/InstallParams.h"
+#include "install/RunJournal.h"
 
 class InstallStep {
 public:
@@ -15,11 +19,11 @@ public:
     InstallStep& operator=(const InstallStep&) = delete;
 
     void Keep() { keep = true; }
-    bool Kept() const { return keep; }
 
 protected:
-    InstallStep() = default;
-    ~InstallStep() = default;
+    // Joins the running transaction, if there is one.
+    InstallStep();
+    ~InstallStep();
 
     // True when the destructor is to undo the step's recorded work.
     bool RollbackWanted() const { return !keep && !Params().noRollback; }
@@ -27,23 +31,22 @@ protected:
     bool keep = false;
 };
 
-// An optional step is an owning holder at its place in the order: empty when
-// the step was left out.
-template <typename Step>
-void KeepStep(Step& step)
-{
-    step.Keep();
-}
-template <typename Step>
-void KeepStep(std::unique_ptr<Step>& step)
-{
-    if (step)
-        step->Keep();
-}
+// The installation as one unit: made before the first step, it goes after the
+// last, and with it the record of the run's changes (RunJournal).
+class Transaction {
+public:
+    Transaction();
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
 
-// The commit: every step made keeps its work. Nothing here can fail.
-template <typename... Steps>
-void CommitSteps(Steps&... steps)
-{
-    (KeepStep(steps), ...);
-}
+    // Every step made while this transaction runs keeps its work, once the
+    // record of the changes is gone (RunJournal::Commit, which may raise).
+    void Commit();
+
+private:
+    friend class InstallStep;
+
+    RunJournal journal_;
+    std::vector<InstallStep*> steps_;  // not owned: the driver's locals
+};

@@ -41,7 +41,7 @@ ListedRemoval::ListedRemoval(const std::vector<UninstallItem>& items, const std:
     for (size_t i = 0; i < items_.size(); ++i) {
         const UninstallItem& item = items_[i];
         if (item.kind == UninstallSwitch::RstFileAssoc)
-            associationKeys_.push_back(ExtensionKeyPath(SplitAtColon(item.value).first));
+            associationKeys_.push_back(ClassesKeyPath(SplitAtColon(item.value).first));
         held_[i] = !heldFile.empty() && Holds(item, heldFile);
     }
 }

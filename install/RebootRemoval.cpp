@@ -8,6 +8,7 @@
 
 #include "InstallerRegistry.h"
 #include "didur/DllLoader.h"
+#include "didur/OsInfo.h"
 #include "ZeRizIva/Codepage.h"
 #include "ZeRizIva/UniqueHandle.h"
 
@@ -20,15 +21,7 @@ constexpr DWORD kSectionLimit = 0x800000;   // the largest section read whole
 constexpr char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 constexpr char kPendingValue[] = "PendingFileRenameOperations";
 
-bool IsNtFamily()
-{
-    static const DWORD platform = [] {
-        OSVERSIONINFOA info = {};
-        info.dwOSVersionInfoSize = sizeof info;
-        return GetVersionExA(&info) ? info.dwPlatformId : 0;
-    }();
-    return platform == VER_PLATFORM_WIN32_NT;
-}
+bool IsNtFamily() { return Os().Platform() == VER_PLATFORM_WIN32_NT; }
 
 bool ShortPath(const std::string& path, std::string& shortPath)
 {

@@ -39,12 +39,12 @@ ItemOutcome DeleteListedValue(const std::string& keyPath, const std::string& val
     return {ItemOutcome::Failed, "Deleting registry value '" + valueName + "' of " + keyPath + " failed: " + failure};
 }
 
-std::string ExtensionKeyPath(const std::string& extension) { return std::string(kClasses) + "\\" + extension; }
+std::string ClassesKeyPath(const std::string& name) { return std::string(kClasses) + "\\" + name; }
 
 ItemOutcome GiveBackFileAssociation(const std::string& extension, const std::string& progId)
 {
     // The installation did not record what the extension named before.
-    const ExtensionGiveBack result = GiveBackExtension(ExtensionKeyPath(extension), progId, "");
+    const ExtensionGiveBack result = GiveBackExtension(ClassesKeyPath(extension), progId, "");
     switch (result.outcome) {
     case ExtensionGiveBack::GivenBack:
         return RemovedOutcome();

@@ -9,8 +9,8 @@ ItemOutcome DeleteListedKey(const std::string& keyPath);
 // An empty value name is the key's default value.
 ItemOutcome DeleteListedValue(const std::string& keyPath, const std::string& valueName);
 
-// The extension key "HKEY_LOCAL_MACHINE\SOFTWARE\Classes\<extension>".
-std::string ExtensionKeyPath(const std::string& extension);
+// The key of an extension or a ProgID: "HKEY_LOCAL_MACHINE\SOFTWARE\Classes\<name>".
+std::string ClassesKeyPath(const std::string& name);
 // Gives the extension back: the installation pointed it at progId, replacing
 // whatever it named before, which was not recorded. While the extension still
 // names progId, that value is deleted (the extension is then unassociated) and

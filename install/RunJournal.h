@@ -12,8 +12,8 @@
 
 class RunJournal {
 public:
-    // Begins an empty record. The driver makes the journal before the first
-    // step, so that it ends after every step has been undone.
+    // Begins an empty record. The transaction (InstallStep.h) holds it, made
+    // before the first step, so that it ends after every step has been undone.
     RunJournal();
     // Removes the record: the run has rolled back (or committed).
     ~RunJournal();

@@ -22,7 +22,6 @@ public:
     explicit ShortcutStep(const ShortcutParams& params);
     ~ShortcutStep();
 
-    bool Created() const { return created_; }
 
 private:
     std::string linkPath_;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "InstallerRegistry.h"
+#include "uninstall_contract/ResultProtocol.h"
 #include "RunJournal.h"
 #include "ZeRizIva/Console.h"
 #include "ZeRizIva/WinErrorMessage.h"
@@ -46,7 +47,8 @@ UninstallerRegistrationStep::UninstallerRegistrationStep(const std::string& keyN
         // What deployment tools read to find the product and remove it silently.
         WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "DisplayVersion", version);
         WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "Publisher", product::kPublisher);
-        WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "QuietUninstallString", uninstallString + " -unat");
+        WriteRegistryString(HKEY_LOCAL_MACHINE, subkey_, "QuietUninstallString",
+                            uninstallString + result_protocol::Switch(result_protocol::kUnattended, false));
         WriteRegistryDword(HKEY_LOCAL_MACHINE, subkey_, "EstimatedSize", SizeInKiB(installedBytes));
         WriteRegistryDword(HKEY_LOCAL_MACHINE, subkey_, "NoModify", 1);
         WriteRegistryDword(HKEY_LOCAL_MACHINE, subkey_, "NoRepair", 1);

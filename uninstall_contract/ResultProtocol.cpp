@@ -4,9 +4,6 @@
 
 namespace result_protocol {
 
-namespace {
-
-// " -name=": the names are ASCII.
 std::string Switch(const wchar_t* name, bool withValue)
 {
     std::string text = " -";
@@ -14,8 +11,6 @@ std::string Switch(const wchar_t* name, bool withValue)
         text += static_cast<char>(*name);
     return withValue ? text + "=" : text;
 }
-
-} // namespace
 
 std::string ChannelArguments(const std::string& section, const std::string& event)
 {

@@ -20,6 +20,9 @@ inline constexpr wchar_t kUnattended[] = L"unat";
 inline constexpr wchar_t kSection[] = L"result";
 inline constexpr wchar_t kEvent[] = L"done";
 
+// " -name", or " -name=" with a value: a switch as written on a command line
+// (the names are ASCII).
+std::string Switch(const wchar_t* name, bool withValue);
 // " -result=<section> -done=<event>", the handle values' texts as given.
 std::string ChannelArguments(const std::string& section, const std::string& event);
 // What the caller appends: " -unat" and the channel for two handle values.

@@ -10,18 +10,18 @@
 
 namespace {
 
-HANDLE HandleFromText(const char* option, const std::wstring& text)
+HANDLE HandleFromText(const std::string& option, const std::wstring& text)
 {
     unsigned long long value = 0;
     if (!result_protocol::ParseHandleValue(text, value) || value != static_cast<uintptr_t>(value))
-        throw ResultChannel::Err(std::string(option) + WideToAnsi(text) + " is not a handle value");
+        throw ResultChannel::Err(option + WideToAnsi(text) + " is not a handle value");
     return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));
 }
 
-[[noreturn]] void Refuse(const char* option, const std::wstring& text, const char* what, const char* call)
+[[noreturn]] void Refuse(const std::string& option, const std::wstring& text, const char* what, const char* call)
 {
     const DWORD error = GetLastError();
-    throw ResultChannel::Err(std::string(option) + WideToAnsi(text) + " is not " + what + " of this process: " + call +
+    throw ResultChannel::Err(option + WideToAnsi(text) + " is not " + what + " of this process: " + call +
                              " failed: " + WindowsErrorText(error));
 }
 
@@ -29,13 +29,15 @@ HANDLE HandleFromText(const char* option, const std::wstring& text)
 
 ResultChannel::ResultChannel(const std::wstring& section, const std::wstring& event)
 {
-    const HANDLE sectionHandle = HandleFromText("-result=", section);
-    const HANDLE eventHandle = HandleFromText("-done=", event);
+    const std::string sectionOption = result_protocol::Switch(result_protocol::kSection, true).substr(1);
+    const std::string eventOption = result_protocol::Switch(result_protocol::kEvent, true).substr(1);
+    const HANDLE sectionHandle = HandleFromText(sectionOption, section);
+    const HANDLE eventHandle = HandleFromText(eventOption, event);
     view_.reset(MapViewOfFile(sectionHandle, FILE_MAP_WRITE, 0, 0, sizeof(std::int32_t)));
     if (!view_)
-        Refuse("-result=", section, "a section", "MapViewOfFile()");
+        Refuse(sectionOption, section, "a section", "MapViewOfFile()");
     if (!ResetEvent(eventHandle))
-        Refuse("-done=", event, "an event", "ResetEvent()");
+        Refuse(eventOption, event, "an event", "ResetEvent()");
     event_ = eventHandle;
 }
 

@@ -24,19 +24,11 @@ std::string TemporaryFolder()
     return std::string(buffer, length);
 }
 
-// 64 random bits: a name nobody can prepare a file or a link under.
-std::string RandomFileName()
-{
-    const unsigned long high = RandomNumber();
-    const unsigned long low = RandomNumber();
-    return "uninst-" + HexDigits(high, 8) + HexDigits(low, 8) + ".exe";
-}
-
 // Copies this program under a new name; never over an existing file.
 bool CopyOwnFile(const std::string& own, const std::string& folder, std::string& copyPath, std::string& failure)
 {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        copyPath = PathJoin(folder, RandomFileName());
+        copyPath = PathJoin(folder, "uninst-" + RandomNamePart() + ".exe");
         if (CopyFileA(own.c_str(), copyPath.c_str(), TRUE)) {
             // A read-only mark would come along and outlast the restart-time deletion.
             SetFileAttributesA(copyPath.c_str(), FILE_ATTRIBUTE_NORMAL);

@@ -40,7 +40,7 @@ std::string CopyCommandLine(const std::string& copyPath, const UninstallerOption
 {
     std::string line = "\"" + copyPath + "\" \"" + options.keyName + "\"";
     if (options.unattended)
-        line += " -unat";
+        line += result_protocol::Switch(result_protocol::kUnattended, false);
     if (!options.logFile.empty())
         line += " \"-log=" + options.logFile + "\"";
     if (!options.resultSection.empty())

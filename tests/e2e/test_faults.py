@@ -98,8 +98,6 @@ def cases():
     found.append(registration_case("DisplayVersion", "the first value that deployment tools read"))
     found.append(registration_case("EstimatedSize", "the first number (REG_DWORD)"))
     found.append(registration_case("NoRepair", "the registration's last value"))
-    found.append(Case("UpdatePathEnvironment", 150, "Installation error: Updating the search path failed",
-                      stays=[PROG_IDS, SEARCH_PATH], why="the search path"))
     found.append(Case("SHChangeNotify", 150, "Installation error: Notifying the shell failed",
                       stays=[PROG_IDS, SEARCH_PATH], why="the shell notification"))
     return found

@@ -154,7 +154,7 @@ class EarlierInstallation(PrefixCase):
         pending = Registry(self.prefix).value(
             "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Session Manager",
             "PendingFileRenameOperations") or []
-        copies = [p for p in pending if re.search(r"\\temp\\uninst[0-9a-f]{8}\.exe$", p.lower())]
+        copies = [p for p in pending if re.search(r"\\temp\\uninst[0-9a-f]{16}\.exe$", p.lower())]
         self.assertEqual(len(copies), 1, pending)
 
 
