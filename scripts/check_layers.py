@@ -26,7 +26,7 @@ LAYERS = [
     ("didur", "the system: libraries loaded by name, its version facts, its random source"),
     ("uninstall_contract", "what installer and uninstaller agree on: parameter string, result protocol"),
     ("ui", "window framework, message boxes, the installer dialog"),
-    ("install", "installation record, prompts, exit codes; the install steps"),
+    ("install", "installation record, prompts, exit codes; removal of what an installation made; the install steps"),
     ("package", "package stream, uninstaller file, integrity self-check"),
     ("tools", "build tools: packing, compressing, stamping"),
     ("uninstaller", "uninst.exe"),
