@@ -97,6 +97,10 @@ void FileAssociationStep::Undo()
         // The ProgID key stays: the association given back may name it (a
         // reinstallation of this version).
         const ExtensionGiveBack result = GiveBackExtension(extensionKey_, progId_, previousProgId_);
+        if (result.outcome == ExtensionGiveBack::GivenBack)
+            WriteLogLine("Rollback: file association for extension " + extension_ + " given back");
+        else if (result.outcome == ExtensionGiveBack::TakenByOthers)
+            WriteLogLine("Rollback: extension " + extension_ + " left as another program has taken it");
         if (result.outcome == ExtensionGiveBack::Failed) {
             WriteLine(std::string(restoring ? "Restoring" : "Removing") + " file association failed: " + result.failure);
             NotifyRollbackFailure(restoring ? "Restoring File Association Failed" : "Removing File Association Failed",

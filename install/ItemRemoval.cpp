@@ -38,8 +38,10 @@ void RemoveOrScheduleOnReboot(const std::string& path, const RemovalTexts& texts
 {
     try {
         WriteLine(texts.announcement + path);
-        if (remove(path.c_str()))
+        if (remove(path.c_str())) {
+            WriteLogLine("Rollback: removed " + path);  // the log tells each undo's outcome
             return;
+        }
         const std::string reason = WindowsErrorText(GetLastError());
         WriteLine(texts.failure + reason);
         NotifyRollbackFailure(texts.boxTitle, "Unable to remove previously created '" + path + "'.\nReason: " + reason +

@@ -99,6 +99,8 @@ void UninstallerRegistrationStep::Unregister()
     try {
         WriteLine("Rollback: unregistering uninstaller");
         const LONG code = RegDeleteKeyA(HKEY_LOCAL_MACHINE, subkey_.c_str());
+        if (code == ERROR_SUCCESS)
+            WriteLogLine("Rollback: uninstaller unregistered");
         if (code != ERROR_SUCCESS) {
             const std::string reason = WindowsErrorText(static_cast<unsigned long>(code));
             WriteLine("Uninstaller unregistration failed: " + reason);

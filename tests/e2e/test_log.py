@@ -73,8 +73,11 @@ class Log(PrefixCase):
                               env={"VELANTRIX_FAIL_AT": "IPersistFile::Save#3"})
         self.assertEqual(run.returncode, 105, run)
         lines = self.log_lines()
-        self.assertEqual(lines[5:], run.lines + ["Exit code 105 (kShortcutFailed)"])
-        self.assertIn(f"Rollback: removing previously created {D}", lines)
+        logged = lines[5:]
+        self.assertEqual([line for line in logged if not line.startswith("Rollback: removed ")],
+                         run.lines + ["Exit code 105 (kShortcutFailed)"], "the console's lines, and each undo's outcome")
+        undo = logged.index(f"Rollback: removing previously created {D}")
+        self.assertEqual(logged[undo + 1], f"Rollback: removed {D}")
 
     def test_a_log_that_cannot_be_opened_gives_201_and_changes_nothing(self):
         # A read-only file stands in for any file that cannot be written: Wine
