@@ -1,10 +1,8 @@
 """Driving the interactive installer as a person would: the mouse and the
 keyboard through xdotool on the prefix's Wine desktop, what the windows show
 read back with WindowProbe ("dialog" and "windows" commands)."""
-import os
 import subprocess
 import time
-from pathlib import Path
 
 from registry import seed
 from wine import INSTALLER, WORK

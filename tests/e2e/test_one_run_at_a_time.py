@@ -4,6 +4,7 @@ for the first, within a bound; then it ends with 1618, the code deployment
 tools read as "another installation is in progress, retry later". Codes above
 255 reach a Unix parent cut to 8 bits, so they are read as a deployment tool
 reads them, through GetExitCodeProcess (WindowProbe run)."""
+import shutil
 import time
 import unittest
 

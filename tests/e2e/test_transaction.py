@@ -2,7 +2,7 @@
 (TransactionProbe) and the real installer."""
 import unittest
 
-from registry import Registry, seed
+from registry import Registry
 from support import IDNO, IDOK, IDYES, PACKAGE_FILES, UNINSTALL_KEY, BoxWatcher, PrefixCase, use_windows_98
 
 PROBE = "TransactionProbe.exe"
