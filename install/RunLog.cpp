@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <string_view>
 
 #include "didur/OsInfo.h"
@@ -20,14 +19,27 @@ UniqueFile& LogFile()
     return file;
 }
 
-void WriteToLog(std::string_view line)
+// Zero-padded decimal digits (no printf: its engine would double the
+// programs' share of the C runtime).
+std::string Digits(unsigned value, size_t width)
+{
+    const std::string digits = std::to_string(value);
+    return std::string(digits.size() < width ? width - digits.size() : 0, '0') + digits;
+}
+
+// "2026-12-11 18:25:39.711 "
+std::string Stamp()
 {
     SYSTEMTIME now;
     GetLocalTime(&now);
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u.%03u ", now.wYear, now.wMonth, now.wDay,
-                  now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
-    const std::string text = stamp + std::string(line) + "\r\n";
+    return Digits(now.wYear, 4) + "-" + Digits(now.wMonth, 2) + "-" + Digits(now.wDay, 2) + " " +
+           Digits(now.wHour, 2) + ":" + Digits(now.wMinute, 2) + ":" + Digits(now.wSecond, 2) + "." +
+           Digits(now.wMilliseconds, 3) + " ";
+}
+
+void WriteToLog(std::string_view line)
+{
+    const std::string text = Stamp() + std::string(line) + "\r\n";
     // The uninstaller's temporary copy writes into the same file.
     SetFilePointer(LogFile().get(), 0, nullptr, FILE_END);
     DWORD written = 0;
